@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QSettings>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <memory>
+
+// The user's defaults store: an INI file read with typed, forgiving reads.
+// A missing key, a value of the wrong type or an unreadable file gives the
+// caller's default; a write is visible to the next read at once and reaches
+// the disk atomically (QSettings writes a temporary file and renames it).
+class DefaultsStore {
+public:
+    explicit DefaultsStore(const QString& filePath);
+
+    // $XDG_CONFIG_HOME/lumora/lumora.conf (~/.config when unset).
+    static QString defaultPath();
+    // The store of this process at defaultPath(), made on first use.
+    static DefaultsStore& shared();
+
+    QString filePath() const;
+    bool contains(const QString& key) const;
+
+    bool readBool(const QString& key, bool fallback) const;
+    QString readString(const QString& key, const QString& fallback) const;
+    QStringList readStringList(const QString& key) const;
+    qint64 readInt(const QString& key, qint64 fallback) const;
+
+    // Each returns whether the file on disk now holds the change.
+    bool write(const QString& key, const QVariant& value);
+    bool remove(const QString& key);
+
+private:
+    bool flush();
+
+    std::unique_ptr<QSettings> settings_;
+};

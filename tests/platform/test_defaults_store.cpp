@@ -1,0 +1,117 @@
+// The settings file: typed reads, bad files, immediate and atomic writes.
+#include "platform/defaults_store.h"
+#include "support/test_env.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTest>
+
+class TestDefaultsStore : public QObject {
+    Q_OBJECT
+
+    static void writeFile(const QString& path, const QByteArray& bytes)
+    {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+    }
+
+private Q_SLOTS:
+    void pathFollowsXdgConfigHome()
+    {
+        TempConfigHome home;
+        QCOMPARE(DefaultsStore::defaultPath(), home.path() + QStringLiteral("/lumora/lumora.conf"));
+    }
+
+    void typedReads_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<bool>("flag");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("missing file") << QByteArray() << true << QStringLiteral("dflt");
+        QTest::newRow("good values") << QByteArray("[General]\nflag=false\ntext=dark\n") << false
+                                     << QStringLiteral("dark");
+        QTest::newRow("wrong types") << QByteArray("[General]\nflag=7\ntext=a, b\n") << true
+                                     << QStringLiteral("dflt");
+        QTest::newRow("not ini") << QByteArray("{\"flag\": false}\n\x01\x02garbage") << true
+                                 << QStringLiteral("dflt");
+        QTest::newRow("binary") << QByteArray("\xff\xfe\x00\x00[[[\n=\n", 10) << true
+                                << QStringLiteral("dflt");
+        QTest::newRow("empty") << QByteArray("") << true << QStringLiteral("dflt");
+    }
+    void typedReads()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(bool, flag);
+        QFETCH(QString, text);
+        TempConfigHome home;
+        if (!file.isNull())
+            writeFile(home.settingsFile(), file);
+        auto store = home.openStore();
+        QCOMPARE(store->readBool(QStringLiteral("flag"), true), flag);
+        QCOMPARE(store->readString(QStringLiteral("text"), QStringLiteral("dflt")), text);
+    }
+
+    void writeIsVisibleAtOnceAndOnDisk()
+    {
+        TempConfigHome home;
+        auto store = home.openStore();
+        QVERIFY(store->write(QStringLiteral("flag"), false));
+        QCOMPARE(store->readBool(QStringLiteral("flag"), true), false);
+        QVERIFY(QFileInfo::exists(home.settingsFile()));
+        QCOMPARE(home.openStore()->readBool(QStringLiteral("flag"), true), false);
+        QVERIFY(store->remove(QStringLiteral("flag")));
+        QVERIFY(!home.openStore()->contains(QStringLiteral("flag")));
+    }
+
+    void writeRepairsABadValueAndKeepsTheRest()
+    {
+        TempConfigHome home;
+        writeFile(home.settingsFile(),
+                  "[General]\nflag=maybe\ntext=dark\nthis line is not ini\nother=true\n");
+        auto store = home.openStore();
+        QVERIFY(store->write(QStringLiteral("flag"), true));
+        auto again = home.openStore();
+        QCOMPARE(again->readBool(QStringLiteral("flag"), false), true);
+        QCOMPARE(again->readString(QStringLiteral("text"), {}), QStringLiteral("dark"));
+        QCOMPARE(again->readBool(QStringLiteral("other"), false), true);
+    }
+
+    void writeLeavesNoTemporaryFiles()
+    {
+        TempConfigHome home;
+        auto store = home.openStore();
+        for (int i = 0; i < 20; ++i)
+            store->write(QStringLiteral("n"), i);
+        const QStringList files = QDir(home.path() + QStringLiteral("/lumora")).entryList(QDir::Files);
+        QCOMPARE(files, QStringList{QStringLiteral("lumora.conf")});
+        QCOMPARE(home.openStore()->readInt(QStringLiteral("n"), -1), qint64(19));
+    }
+
+    void unwritableLocationReportsFailure()
+    {
+        if (geteuid() == 0)
+            QSKIP("root can write anywhere");
+        TempConfigHome home;
+        QDir().mkpath(home.path() + QStringLiteral("/lumora"));
+        QFile::setPermissions(home.path() + QStringLiteral("/lumora"), QFile::ReadOwner | QFile::ExeOwner);
+        auto store = home.openStore();
+        QVERIFY(!store->write(QStringLiteral("flag"), true));
+        QFile::setPermissions(home.path() + QStringLiteral("/lumora"),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    void settingsPathIsADirectory()
+    {
+        TempConfigHome home;
+        QDir().mkpath(home.settingsFile());  // the file's place is taken by a folder
+        auto store = home.openStore();
+        QCOMPARE(store->readBool(QStringLiteral("flag"), true), true);
+        QVERIFY(!store->write(QStringLiteral("flag"), false));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDefaultsStore)
+#include "test_defaults_store.moc"

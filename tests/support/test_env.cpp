@@ -1,0 +1,72 @@
+#include "support/test_env.h"
+
+#include "platform/defaults_store.h"
+
+#include <QDir>
+
+TempConfigHome::TempConfigHome()
+    : previous_(qgetenv("XDG_CONFIG_HOME")), hadPrevious_(qEnvironmentVariableIsSet("XDG_CONFIG_HOME"))
+{
+    qputenv("XDG_CONFIG_HOME", dir_.path().toUtf8());
+}
+
+TempConfigHome::~TempConfigHome()
+{
+    if (hadPrevious_)
+        qputenv("XDG_CONFIG_HOME", previous_);
+    else
+        qunsetenv("XDG_CONFIG_HOME");
+}
+
+QString TempConfigHome::settingsFile() const
+{
+    return dir_.path() + QStringLiteral("/lumora/lumora.conf");
+}
+
+std::unique_ptr<DefaultsStore> TempConfigHome::openStore() const
+{
+    return std::make_unique<DefaultsStore>(settingsFile());
+}
+
+PrivateBus::PrivateBus()
+{
+    daemon_.setProgram(QStringLiteral("dbus-daemon"));
+    daemon_.setArguments({QStringLiteral("--session"), QStringLiteral("--nofork"),
+                          QStringLiteral("--nopidfile"), QStringLiteral("--print-address=1")});
+    daemon_.start();
+    if (!daemon_.waitForStarted(5000))
+        return;
+    QByteArray line;
+    while (!line.contains('\n') && daemon_.waitForReadyRead(5000))
+        line += daemon_.readAllStandardOutput();
+    address_ = QString::fromUtf8(line).trimmed();
+}
+
+PrivateBus::~PrivateBus()
+{
+    if (daemon_.state() != QProcess::NotRunning) {
+        daemon_.terminate();
+        if (!daemon_.waitForFinished(3000))
+            daemon_.kill();
+        daemon_.waitForFinished(1000);
+    }
+}
+
+QDBusConnection PrivateBus::connect(const QString& name) const
+{
+    return QDBusConnection::connectToBus(address_, name);
+}
+
+void PrivateBus::exportAsSessionBus() const
+{
+    qputenv("DBUS_SESSION_BUS_ADDRESS", address_.toUtf8());
+}
+
+QString testOutputDir()
+{
+    QString dir = qEnvironmentVariable("LUMORA_TEST_OUTPUT");
+    if (dir.isEmpty())
+        dir = QDir::tempPath() + QStringLiteral("/lumora-test-output");
+    QDir().mkpath(dir);
+    return dir;
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QDBusConnection>
+#include <QProcess>
+#include <QString>
+#include <QTemporaryDir>
+#include <memory>
+
+class DefaultsStore;
+
+// A private $XDG_CONFIG_HOME for one test; restored when it goes away.
+class TempConfigHome {
+public:
+    TempConfigHome();
+    ~TempConfigHome();
+    TempConfigHome(const TempConfigHome&) = delete;
+    TempConfigHome& operator=(const TempConfigHome&) = delete;
+
+    QString path() const { return dir_.path(); }
+    // The file the defaults store keeps, inside this home.
+    QString settingsFile() const;
+    // A fresh store reading settingsFile(), as a new process would.
+    std::unique_ptr<DefaultsStore> openStore() const;
+
+private:
+    QTemporaryDir dir_;
+    QByteArray previous_;
+    bool hadPrevious_;
+};
+
+// A dbus-daemon of our own, so a test never touches the user's session bus.
+class PrivateBus {
+public:
+    PrivateBus();
+    ~PrivateBus();
+    PrivateBus(const PrivateBus&) = delete;
+    PrivateBus& operator=(const PrivateBus&) = delete;
+
+    bool isRunning() const { return !address_.isEmpty(); }
+    QString address() const { return address_; }
+    // A new connection to this bus, under a unique connection name.
+    QDBusConnection connect(const QString& name) const;
+    // Makes this bus the session bus of the process (DBUS_SESSION_BUS_ADDRESS);
+    // only takes effect before Qt first connects to the session bus.
+    void exportAsSessionBus() const;
+
+private:
+    QProcess daemon_;
+    QString address_;
+};
+
+// Where rendered pictures and other artefacts of a test run go.
+QString testOutputDir();

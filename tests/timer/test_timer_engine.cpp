@@ -1,0 +1,385 @@
+// The countdown engine: lengths per mode, the state machine, ticks on a fake
+// clock, read-outs and the five settings.
+#include "localization/localization_manager.h"
+#include "platform/defaults_store.h"
+#include "support/fake_clock.h"
+#include "support/test_env.h"
+#include "timer/timer_manager.h"
+
+#include <QSignalSpy>
+#include <QTest>
+#include <limits>
+
+namespace {
+constexpr qint64 kMax = std::numeric_limits<qint64>::max();
+constexpr qint64 kMin = std::numeric_limits<qint64>::min();
+}  // namespace
+
+class TestTimerEngine : public QObject {
+    Q_OBJECT
+
+    struct Rig {
+        TempConfigHome home;
+        std::unique_ptr<DefaultsStore> store = home.openStore();
+        FakeClock clock;
+        LocalizationManager l10n{*store, {QStringLiteral("en-US")}};
+        TimerManager timer{*store, clock, l10n};
+    };
+
+    // Lets the real 0.1 s tick timer fire at least once.
+    static void letTick() { QTest::qWait(TimerManager::tickIntervalMs + 60); }
+
+private Q_SLOTS:
+    void initialValues()
+    {
+        Rig r;
+        QCOMPARE(r.timer.mode.get(), TimerMode::preset);
+        QCOMPARE(r.timer.selectedPresetMinutes.get(), 10);
+        QCOMPARE(r.timer.customMinutes.get(), 0);
+        QCOMPARE(r.timer.targetHour.get(), 10);  // the fake clock starts at 10:00
+        QCOMPARE(r.timer.targetMinute.get(), 0);
+        QCOMPARE(r.timer.presets.size(), size_t(10));
+        QCOMPARE(r.timer.presets[0].label, QStringLiteral("1分钟"));
+        QCOMPARE(r.timer.presets[9].minutes, 60);
+        QCOMPARE(r.timer.formattedDisplay(), QStringLiteral("10:00"));
+        QCOMPARE(r.timer.statusText(), QStringLiteral("Ready"));
+        QCOMPARE(r.timer.startButtonTitle(), QStringLiteral("Start"));
+    }
+
+    void calculateSeconds_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<qint64>("a");
+        QTest::addColumn<qint64>("b");
+        QTest::addColumn<qint64>("expected");
+        const int preset = int(TimerMode::preset), custom = int(TimerMode::custom),
+                  target = int(TimerMode::targetTime);
+        QTest::newRow("preset 5") << preset << qint64(5) << qint64(0) << qint64(300);
+        QTest::newRow("preset negative gives 0") << preset << qint64(-3) << qint64(0) << qint64(0);
+        QTest::newRow("preset huge saturates") << preset << kMax << qint64(0) << kMax;
+        QTest::newRow("custom 0:0") << custom << qint64(0) << qint64(0) << qint64(0);
+        QTest::newRow("custom 2:30") << custom << qint64(2) << qint64(30) << qint64(150);
+        QTest::newRow("custom 1000:75 clamps") << custom << qint64(1000) << qint64(75) << qint64(59'999);
+        QTest::newRow("custom -5:30") << custom << qint64(-5) << qint64(30) << qint64(30);
+        QTest::newRow("custom extremes") << custom << kMax << kMin << qint64(999 * 60);
+        // The fake clock stands at 2026-06-01 10:00:00 Europe/Berlin.
+        QTest::newRow("target 10:30") << target << qint64(10) << qint64(30) << qint64(1800);
+        QTest::newRow("target now means tomorrow") << target << qint64(10) << qint64(0) << qint64(86'400);
+        QTest::newRow("target earlier means tomorrow") << target << qint64(9) << qint64(0) << qint64(23 * 3600);
+        QTest::newRow("target 25:70 is 23:59") << target << qint64(25) << qint64(70) << qint64(13 * 3600 + 59 * 60);
+        QTest::newRow("target negative is 00:00") << target << kMin << qint64(-1) << qint64(14 * 3600);
+    }
+    void calculateSeconds()
+    {
+        QFETCH(int, mode);
+        QFETCH(qint64, a);
+        QFETCH(qint64, b);
+        QFETCH(qint64, expected);
+        Rig r;
+        r.timer.mode = TimerMode(mode);
+        switch (TimerMode(mode)) {
+        case TimerMode::preset: r.timer.selectedPresetMinutes = a; break;
+        case TimerMode::custom:
+            r.timer.customMinutes = a;
+            r.timer.customSeconds = b;
+            break;
+        case TimerMode::targetTime:
+            r.timer.targetHour = a;
+            r.timer.targetMinute = b;
+            break;
+        }
+        QCOMPARE(r.timer.calculateSeconds(), expected);
+        QVERIFY(r.timer.displaySeconds() >= 0);
+    }
+
+    void targetSecondsPastTheMinute()
+    {
+        Rig r;
+        r.clock.advance(42'500);  // 10:00:42.5
+        r.timer.mode = TimerMode::targetTime;
+        r.timer.targetHour = 10;
+        r.timer.targetMinute = 0;
+        QCOMPARE(r.timer.calculateSeconds(), qint64(86'400 - 43));
+    }
+
+    void startUnderOneSecondDoesNothing()
+    {
+        Rig r;
+        r.timer.mode = TimerMode::custom;
+        QSignalSpy spy(&r.timer, &TimerManager::objectWillChange);
+        r.timer.start();
+        QCOMPARE(spy.count(), 0);
+        QVERIFY(!r.timer.isRunning);
+        QVERIFY(!r.timer.isTicking());
+        QCOMPARE(r.timer.formattedDisplay(), QStringLiteral("00:00"));
+
+        r.timer.mode = TimerMode::preset;
+        r.timer.selectedPresetMinutes = -1;
+        r.timer.start();
+        QVERIFY(!r.timer.isRunning);
+    }
+
+    void oneMinuteCountdown()
+    {
+        Rig r;
+        r.timer.selectedPresetMinutes = 1;
+        r.timer.start();
+        QVERIFY(r.timer.isRunning);
+        QVERIFY(r.timer.isTicking());
+        QCOMPARE(r.timer.totalSeconds.get(), 60);
+        QCOMPARE(r.timer.formattedDisplay(), QStringLiteral("01:00"));
+        QCOMPARE(r.timer.statusText(), QStringLiteral("Counting down"));
+        QCOMPARE(r.timer.startButtonTitle(), QStringLiteral("Running"));
+
+        r.clock.advance(100);
+        letTick();
+        QCOMPARE(r.timer.formattedDisplay(), QStringLiteral("00:59"));
+        r.clock.advance(14'900);  // T + 15 s
+        letTick();
+        QCOMPARE(r.timer.remainingSeconds.get(), 45);
+        QCOMPARE(r.timer.progress(), 0.25);
+
+        r.clock.advance(43'999);  // T + 58.999 s: one whole second still left
+        letTick();
+        QVERIFY(r.timer.isRunning);
+        QCOMPARE(r.timer.remainingSeconds.get(), 1);
+        r.clock.advance(2);  // T + 59.001 s
+        letTick();
+        QVERIFY(!r.timer.isRunning);
+        QVERIFY(!r.timer.isTicking());
+        QCOMPARE(r.timer.remainingSeconds.get(), 0);
+        QCOMPARE(r.timer.progress(), 0.0);
+    }
+
+    void repeatedStartChangesNothing()
+    {
+        Rig r;
+        r.timer.start();
+        QSignalSpy spy(&r.timer, &TimerManager::objectWillChange);
+        r.timer.start();
+        QCOMPARE(spy.count(), 0);
+        QCOMPARE(r.timer.totalSeconds.get(), 600);
+    }
+
+    void pauseAndResume()
+    {
+        Rig r;
+        r.timer.selectedPresetMinutes = 1;
+        r.timer.start();
+        r.clock.advance(18'000);
+        letTick();
+        QCOMPARE(r.timer.remainingSeconds.get(), 42);
+
+        r.timer.pause();
+        QVERIFY(r.timer.isPaused);
+        QVERIFY(r.timer.isRunning);
+        QVERIFY(!r.timer.isTicking());
+        QCOMPARE(r.timer.statusText(), QStringLiteral("Paused"));
+        QCOMPARE(r.timer.startButtonTitle(), QStringLiteral("Resume"));
+        const double p = r.timer.progress();
+
+        // Time passing while paused does not count.
+        r.clock.advance(600'000);
+        letTick();
+        QCOMPARE(r.timer.remainingSeconds.get(), 42);
+        QCOMPARE(r.timer.progress(), p);
+
+        QSignalSpy spy(&r.timer, &TimerManager::objectWillChange);
+        r.timer.pause();
+        QCOMPARE(spy.count(), 0);
+
+        r.timer.start();
+        QVERIFY(!r.timer.isPaused);
+        QCOMPARE(r.timer.totalSeconds.get(), 60);
+        r.clock.advance(100);
+        letTick();
+        QCOMPARE(r.timer.formattedDisplay(), QStringLiteral("00:41"));
+        r.clock.advance(40'901);  // just past 41 s after the resume
+        letTick();
+        QVERIFY(!r.timer.isRunning);
+    }
+
+    void pauseWhileIdleChangesNothing()
+    {
+        Rig r;
+        QSignalSpy spy(&r.timer, &TimerManager::objectWillChange);
+        r.timer.pause();
+        QCOMPARE(spy.count(), 0);
+        QVERIFY(!r.timer.isPaused);
+    }
+
+    void lateWakeShowsTheTruthAtOnce()
+    {
+        Rig r;  // 10 minutes
+        r.timer.start();
+        r.clock.advance(5 * 60'000);
+        letTick();
+        QCOMPARE(r.timer.remainingSeconds.get(), 300);
+        r.clock.advance(6 * 60'000);  // a suspend past the end
+        letTick();
+        QVERIFY(!r.timer.isRunning);
+        QCOMPARE(r.timer.remainingSeconds.get(), 0);
+    }
+
+    void wallClockStepDoesNotMoveADuration()
+    {
+        Rig r;
+        r.timer.start();
+        r.clock.stepWall(3'600'000);
+        r.clock.advance(1'000);
+        letTick();
+        QCOMPARE(r.timer.remainingSeconds.get(), 599);
+        r.clock.stepWall(-7'200'000);
+        letTick();
+        QCOMPARE(r.timer.remainingSeconds.get(), 599);
+    }
+
+    void targetTimeFollowsTheWallClock()
+    {
+        Rig r;
+        r.timer.mode = TimerMode::targetTime;
+        r.timer.targetHour = 11;
+        r.timer.targetMinute = 0;
+        r.timer.start();
+        QCOMPARE(r.timer.totalSeconds.get(), 3600);
+        QCOMPARE(r.timer.formattedDisplay(), QStringLiteral("01:00:00"));
+        r.clock.stepWall(30 * 60'000);  // the clock is corrected forward
+        letTick();
+        QCOMPARE(r.timer.remainingSeconds.get(), 1800);
+    }
+
+    void resetFromEveryState()
+    {
+        Rig r;
+        r.timer.reset();
+        QVERIFY(!r.timer.isRunning);
+        r.timer.start();
+        r.timer.reset();
+        QVERIFY(!r.timer.isRunning && !r.timer.isPaused && !r.timer.isTicking());
+        QCOMPARE(r.timer.totalSeconds.get(), 0);
+        QCOMPARE(r.timer.formattedDisplay(), QStringLiteral("10:00"));
+        r.timer.start();
+        r.timer.pause();
+        r.timer.reset();
+        QVERIFY(!r.timer.isRunning && !r.timer.isPaused);
+        QCOMPARE(r.timer.remainingSeconds.get(), 0);
+        // A fresh start after a reset from pause is a new countdown.
+        r.timer.start();
+        QCOMPARE(r.timer.remainingSeconds.get(), 600);
+    }
+
+    void formatSeconds_data()
+    {
+        QTest::addColumn<qint64>("seconds");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("0") << qint64(0) << QStringLiteral("00:00");
+        QTest::newRow("59") << qint64(59) << QStringLiteral("00:59");
+        QTest::newRow("3599") << qint64(3599) << QStringLiteral("59:59");
+        QTest::newRow("3600") << qint64(3600) << QStringLiteral("01:00:00");
+        QTest::newRow("59999") << qint64(59'999) << QStringLiteral("16:39:59");
+        QTest::newRow("100 hours") << qint64(360'000) << QStringLiteral("100:00:00");
+        QTest::newRow("never negative") << qint64(-5) << QStringLiteral("00:00");
+    }
+    void formatSeconds()
+    {
+        QFETCH(qint64, seconds);
+        QFETCH(QString, text);
+        QCOMPARE(TimerManager::formatSeconds(seconds), text);
+    }
+
+    void hugePresetNeverOverflows()
+    {
+        Rig r;
+        r.timer.selectedPresetMinutes = kMax;
+        r.timer.start();
+        QVERIFY(r.timer.isRunning);
+        r.clock.advance(1000);
+        letTick();
+        QVERIFY(r.timer.remainingSeconds.get() > 0);
+        QVERIFY(r.timer.progress() >= 0.0 && r.timer.progress() <= 1.0);
+        r.timer.reset();
+    }
+
+    void settingsDefaultsAndRoundTrip()
+    {
+        Rig r;
+        QCOMPARE(r.timer.notificationType(), NotificationType::both);
+        QCOMPARE(r.timer.appTheme(), AppTheme::system);
+        QCOMPARE(r.timer.launchAtLogin(), false);
+        QCOMPARE(r.timer.bringToFrontOnExpire(), true);
+        QCOMPARE(r.timer.showRestartOnExpire(), true);
+        for (const QString& key : {TimerManager::notificationTypeKey, TimerManager::appThemeKey,
+                                   TimerManager::launchAtLoginKey,
+                                   TimerManager::bringToFrontOnExpireKey,
+                                   TimerManager::showRestartOnExpireKey})
+            QVERIFY2(!r.store->contains(key), qPrintable(key));
+
+        r.timer.setNotificationType(NotificationType::desktop);
+        r.timer.setAppTheme(AppTheme::dark);
+        r.timer.setLaunchAtLogin(true);
+        r.timer.setBringToFrontOnExpire(false);
+        r.timer.setShowRestartOnExpire(false);
+        QCOMPARE(r.timer.notificationType(), NotificationType::desktop);
+
+        // A new process reads the same values back from the file.
+        auto again = r.home.openStore();
+        LocalizationManager l10n(*again, {QStringLiteral("en")});
+        TimerManager next(*again, r.clock, l10n);
+        QCOMPARE(next.notificationType(), NotificationType::desktop);
+        QCOMPARE(next.appTheme(), AppTheme::dark);
+        QCOMPARE(next.launchAtLogin(), true);
+        QCOMPARE(next.bringToFrontOnExpire(), false);
+        QCOMPARE(next.showRestartOnExpire(), false);
+        // Inputs do not survive a restart.
+        QCOMPARE(next.mode.get(), TimerMode::preset);
+        QCOMPARE(next.selectedPresetMinutes.get(), 10);
+    }
+
+    void badStoredValuesReadAsDefaults_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("raw");
+        QTest::newRow("capitalised type") << TimerManager::notificationTypeKey << QStringLiteral("Desktop");
+        QTest::newRow("empty theme") << TimerManager::appThemeKey << QString();
+        QTest::newRow("number as theme") << TimerManager::appThemeKey << QStringLiteral("5");
+        QTest::newRow("bool as words") << TimerManager::bringToFrontOnExpireKey << QStringLiteral("yes");
+        QTest::newRow("list as bool") << TimerManager::showRestartOnExpireKey << QStringLiteral("a, b");
+    }
+    void badStoredValuesReadAsDefaults()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, raw);
+        TempConfigHome home;
+        QDir().mkpath(home.path() + QStringLiteral("/lumora"));
+        QFile f(home.settingsFile());
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QStringLiteral("[General]\n%1=%2\n").arg(key, raw).toUtf8());
+        f.close();
+        auto store = home.openStore();
+        FakeClock clock;
+        LocalizationManager l10n(*store, {QStringLiteral("en")});
+        TimerManager timer(*store, clock, l10n);
+        QCOMPARE(timer.notificationType(), NotificationType::both);
+        QCOMPARE(timer.appTheme(), AppTheme::system);
+        QCOMPARE(timer.bringToFrontOnExpire(), true);
+        QCOMPARE(timer.showRestartOnExpire(), true);
+    }
+
+    void enumerationsRoundTrip()
+    {
+        for (TimerMode m : allTimerModes)
+            QCOMPARE(timerModeFromRaw(rawValue(m)), m);
+        for (NotificationType t : allNotificationTypes)
+            QCOMPARE(notificationTypeFromRaw(rawValue(t)), t);
+        for (AppTheme t : allAppThemes)
+            QCOMPARE(appThemeFromRaw(rawValue(t)), t);
+        QVERIFY(!timerModeFromRaw(QStringLiteral("Preset")));
+        QVERIFY(!notificationTypeFromRaw(QStringLiteral("both ")));
+        QCOMPARE(labelKey(TimerMode::targetTime), QStringLiteral("mode.targetTime"));
+        QCOMPARE(descriptionKey(NotificationType::both), QStringLiteral("notify.both.desc"));
+        QCOMPARE(labelKey(AppTheme::dark), QStringLiteral("theme.dark"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTimerEngine)
+#include "test_timer_engine.moc"
