@@ -46,7 +46,7 @@ private Q_SLOTS:
         QSet<QString> catalogue;
         for (const auto& k : localizationCatalogue)
             catalogue.insert(QString::fromLatin1(k.key));
-        QCOMPARE(catalogue.size(), 80);
+        QVERIFY(catalogue.size() >= 80);
         QCOMPARE(QSet<QString>(table.keyBegin(), table.keyEnd()), catalogue);
         static const QRegularExpression placeholder(QStringLiteral("%\\d"));
         for (const auto& k : localizationCatalogue) {
