@@ -1,10 +1,15 @@
 #include "timer/timer_manager.h"
 
 #include "localization/localization_manager.h"
+#include "notifications/notification_helper.h"
+#include "platform/alarm_sound.h"
+#include "platform/app_notification_center.h"
+#include "platform/chime_sound.h"
 #include "platform/clock.h"
 #include "platform/defaults_store.h"
 #include "timer/target_time.h"
 
+#include <QUuid>
 #include <algorithm>
 #include <limits>
 
@@ -60,13 +65,32 @@ TimerManager::TimerManager(DefaultsStore& store, Clock& clock, LocalizationManag
 TimerManager::~TimerManager()
 {
     stopTimerLoop();
+    if (soundTimer_)
+        soundTimer_->stop();
 }
 
 TimerManager& TimerManager::shared()
 {
-    static auto* instance =
-        new TimerManager(DefaultsStore::shared(), Clock::system(), LocalizationManager::shared());
+    static auto* instance = [] {
+        auto* t = new TimerManager(DefaultsStore::shared(), Clock::system(),
+                                   LocalizationManager::shared());
+        t->setAlarmSound(new ChimeSound(t));
+        t->setNotificationHelper(&NotificationHelper::shared());
+        return t;
+    }();
     return *instance;
+}
+
+void TimerManager::setNotificationHelper(NotificationHelper* helper)
+{
+    if (notifications_)
+        disconnect(notifications_, nullptr, this, nullptr);
+    notifications_ = helper;
+    if (helper)
+        connect(helper, &NotificationHelper::activated, this,
+                [this](const QString& id, const QString& key, const QString&) {
+                    onNotificationActivated(id, key);
+                });
 }
 
 // --- settings -------------------------------------------------------------
@@ -183,9 +207,16 @@ void TimerManager::start()
     endTime_ = EndInstant{base, saturatingAdd(nowOn(base), saturatingMul(n, 1000))};
     isRunning.assign(true);
     isPaused.assign(false);
+    // Nothing else may be ringing now; a stray ring timer would sound forever
+    // with no overlay left to stop it.
+    if (soundTimer_) {
+        soundTimer_->stop();
+        soundTimer_->deleteLater();
+        soundTimer_ = nullptr;
+    }
     isRinging.assign(false);
-    // Notification permission is asked here, once per process, when the
-    // notification helper exists.
+    if (notifications_)
+        notifications_->requestAuthorizationIfNeeded();
     startTimerLoop();
 }
 
@@ -233,6 +264,82 @@ void TimerManager::finish()
     isRunning.assign(false);
     isPaused.assign(false);
     remainingSeconds.assign(0);
+
+    const NotificationType type = notificationType();
+    const bool ring = type == NotificationType::desktop || type == NotificationType::both;
+    if (ring) {
+        isRinging.assign(true);
+        startRinging();
+    }
+    if (type == NotificationType::system || type == NotificationType::both) {
+        const QString title = l10n_.localized(QStringLiteral("notify.finishTitle"));
+        const QString body = l10n_.localized(QStringLiteral("notify.finishBody"));
+        if (notifications_) {
+            NotificationRequest request;
+            request.identifier = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+            request.title = title;
+            request.body = body;
+            request.soundName = QStringLiteral("alarm-clock-elapsed");
+            // Like a kitchen timer: it stays until dealt with.
+            request.critical = true;
+            if (ring) {
+                request.actions.append({QStringLiteral("ring.stop"),
+                                        l10n_.localized(QStringLiteral("ring.stop"))});
+                ringNotificationId_ = request.identifier;
+            }
+            notifications_->post(request);
+        }
+    }
+    if (bringToFrontOnExpire())
+        AppNotificationCenter::defaultCenter().post(AppNotificationCenter::bringToFrontOnExpire);
+}
+
+void TimerManager::startRinging()
+{
+    if (soundTimer_) {
+        soundTimer_->stop();
+        soundTimer_->deleteLater();
+    }
+    playAlarm();
+    auto* t = new QTimer(this);
+    t->setTimerType(Qt::PreciseTimer);
+    t->setInterval(ringIntervalMs);
+    connect(t, &QTimer::timeout, this, &TimerManager::playAlarm);
+    t->start();
+    soundTimer_ = t;
+}
+
+void TimerManager::playAlarm()
+{
+    if (sound_)
+        sound_->play();
+}
+
+void TimerManager::stopRinging()
+{
+    if (soundTimer_) {
+        soundTimer_->stop();
+        soundTimer_->deleteLater();
+    }
+    soundTimer_ = nullptr;
+    isRinging.assign(false);
+    // The notice's stop button has nothing left to stop.
+    if (!ringNotificationId_.isEmpty() && notifications_)
+        notifications_->close(ringNotificationId_);
+    ringNotificationId_.clear();
+}
+
+bool TimerManager::isSoundTimerActive() const
+{
+    return soundTimer_ && soundTimer_->isActive();
+}
+
+void TimerManager::onNotificationActivated(const QString& identifier, const QString& actionKey)
+{
+    if (identifier == ringNotificationId_ && actionKey == QLatin1String("ring.stop")) {
+        stopRinging();
+        reset();
+    }
 }
 
 void TimerManager::pause()
@@ -247,6 +354,7 @@ void TimerManager::pause()
 void TimerManager::reset()
 {
     stopTimerLoop();
+    stopRinging();
     isRunning.assign(false);
     isPaused.assign(false);
     isRinging.assign(false);

@@ -10,7 +10,9 @@
 #include <optional>
 #include <vector>
 
+class AlarmSound;
 class Clock;
+class NotificationHelper;
 class DefaultsStore;
 class LocalizationManager;
 
@@ -26,6 +28,7 @@ public:
     static inline const QString showRestartOnExpireKey = QStringLiteral("showRestartOnExpire");
 
     static constexpr int tickIntervalMs = 100;
+    static constexpr int ringIntervalMs = 1000;
 
     TimerManager(DefaultsStore& store, Clock& clock, LocalizationManager& l10n,
                  QObject* parent = nullptr);
@@ -62,9 +65,14 @@ public:
     Published<qint64, TimerManager> totalSeconds;
     Published<bool, TimerManager> isRinging;
 
+    // What expiry uses to ring and to notify; none means silent / no notice.
+    void setAlarmSound(AlarmSound* sound) { sound_ = sound; }
+    void setNotificationHelper(NotificationHelper* helper);
+
     void start();
     void pause();
     void reset();
+    void stopRinging();
 
     qint64 calculateSeconds() const;
     qint64 displaySeconds() const;
@@ -77,6 +85,7 @@ public:
 
     // Whether the tick timer is scheduled (for tests and benchmarks).
     bool isTicking() const;
+    bool isSoundTimerActive() const;
 
 Q_SIGNALS:
     // Before every assignment of any published field.
@@ -94,13 +103,20 @@ private:
     void stopTimerLoop();
     void tick();
     void finish();
+    void startRinging();
+    void playAlarm();
+    void onNotificationActivated(const QString& identifier, const QString& actionKey);
     std::int64_t nowOn(Base base) const;
     NotificationType storedNotificationType() const;
 
     DefaultsStore& store_;
     Clock& clock_;
     LocalizationManager& l10n_;
+    AlarmSound* sound_ = nullptr;
+    QPointer<NotificationHelper> notifications_;
     QPointer<QTimer> timer_;
+    QPointer<QTimer> soundTimer_;
+    QString ringNotificationId_;
     std::optional<EndInstant> endTime_;
     qint64 pausedRemaining_ = 0;
 };

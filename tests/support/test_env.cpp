@@ -44,6 +44,8 @@ PrivateBus::PrivateBus()
 
 PrivateBus::~PrivateBus()
 {
+    for (const QString& name : std::as_const(names_))
+        QDBusConnection::disconnectFromBus(name);
     if (daemon_.state() != QProcess::NotRunning) {
         daemon_.terminate();
         if (!daemon_.waitForFinished(3000))
@@ -52,9 +54,14 @@ PrivateBus::~PrivateBus()
     }
 }
 
-QDBusConnection PrivateBus::connect(const QString& name) const
+QDBusConnection PrivateBus::connect(const QString& name)
 {
-    return QDBusConnection::connectToBus(address_, name);
+    // Qt keeps connections by name for the whole process: a name reused by a
+    // later test would hand back this bus after it is gone.
+    static int serial = 0;
+    const QString unique = QStringLiteral("%1-%2").arg(name).arg(++serial);
+    names_.append(unique);
+    return QDBusConnection::connectToBus(address_, unique);
 }
 
 void PrivateBus::exportAsSessionBus() const

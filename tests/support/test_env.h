@@ -3,6 +3,7 @@
 #include <QDBusConnection>
 #include <QProcess>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <memory>
 
@@ -39,7 +40,7 @@ public:
     bool isRunning() const { return !address_.isEmpty(); }
     QString address() const { return address_; }
     // A new connection to this bus, under a unique connection name.
-    QDBusConnection connect(const QString& name) const;
+    QDBusConnection connect(const QString& name);
     // Makes this bus the session bus of the process (DBUS_SESSION_BUS_ADDRESS);
     // only takes effect before Qt first connects to the session bus.
     void exportAsSessionBus() const;
@@ -47,6 +48,7 @@ public:
 private:
     QProcess daemon_;
     QString address_;
+    QStringList names_;
 };
 
 // Where rendered pictures and other artefacts of a test run go.

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "platform/alarm_sound.h"
+
+#include <QObject>
+#include <memory>
+
+class QSoundEffect;
+
+// Our chime through Qt Multimedia; the system beep where no audio output
+// can play it (no sound server, no device, a decoding error).
+class ChimeSound final : public QObject, public AlarmSound {
+    Q_OBJECT
+public:
+    explicit ChimeSound(QObject* parent = nullptr);
+    ~ChimeSound() override;
+
+    void play() override;
+    // Whether the next play() will beep instead of chiming.
+    bool usesBeep() const;
+
+private:
+    QSoundEffect* effect_ = nullptr;
+};

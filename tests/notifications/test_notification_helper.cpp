@@ -1,0 +1,170 @@
+// Desktop notifications against a private bus with a test server.
+#include "notifications/notification_helper.h"
+#include "support/notification_server.h"
+#include "support/test_env.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+class TestNotificationHelper : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void sendPostsOneNotificationWithAUniqueIdentifier()
+    {
+        PrivateBus bus;
+        QVERIFY(bus.isRunning());
+        NotificationServer server(bus.connect(QStringLiteral("server")));
+        QVERIFY(server.isRegistered());
+        NotificationHelper helper(bus.connect(QStringLiteral("client")));
+
+        helper.requestAuthorizationIfNeeded();
+        helper.requestAuthorizationIfNeeded();
+        QTRY_VERIFY(helper.capabilities().has_value());
+        QCOMPARE(server.capabilityQueries, 1);
+        QVERIFY(helper.hasRequestedAuthorization);
+
+        const QString a = helper.send(QStringLiteral("Time's up"), QStringLiteral("Done."));
+        const QString b = helper.send(QStringLiteral("Time's up"), QStringLiteral("Done."));
+        QTRY_COMPARE(server.received.size(), size_t(2));
+        QCOMPARE(a.size(), 36);
+        QVERIFY(a != b);
+        const auto& first = server.received[0];
+        QCOMPARE(first.summary, QStringLiteral("Time's up"));
+        QCOMPARE(first.body, QStringLiteral("Done."));
+        QCOMPARE(first.replacesId, 0u);
+        QCOMPARE(first.hints.value(QStringLiteral("sound-name")).toString(),
+                 QStringLiteral("message-new-instant"));
+        QCOMPARE(first.hints.value(QStringLiteral("desktop-entry")).toString(),
+                 QStringLiteral("org.lumora.Lumora"));
+        // Two expiries are two notices: the second does not replace the first.
+        QCOMPARE(server.received[1].replacesId, 0u);
+    }
+
+    void sameIdentifierReplaces()
+    {
+        PrivateBus bus;
+        NotificationServer server(bus.connect(QStringLiteral("server")));
+        NotificationHelper helper(bus.connect(QStringLiteral("client")));
+        NotificationRequest r;
+        r.identifier = QStringLiteral("lumora-update");
+        r.title = QStringLiteral("Update");
+        r.body = QStringLiteral("1.1");
+        r.sound = false;
+        helper.post(r);
+        QTRY_COMPARE(server.received.size(), size_t(1));
+        QTest::qWait(50);  // let the reply carry the server's id back
+        r.body = QStringLiteral("1.2");
+        helper.post(r);
+        QTRY_COMPARE(server.received.size(), size_t(2));
+        QCOMPARE(server.received[1].replacesId, server.received[0].id);
+        QVERIFY(!server.received[1].hints.contains(QStringLiteral("sound-name")));
+    }
+
+    void hintsFollowCapabilities_data()
+    {
+        QTest::addColumn<QStringList>("caps");
+        QTest::addColumn<bool>("sound");
+        QTest::addColumn<bool>("actions");
+        QTest::newRow("everything") << NotificationServer::defaultCapabilities() << true << true;
+        QTest::newRow("body only") << QStringList{QStringLiteral("body")} << false << false;
+        QTest::newRow("actions, no sound")
+            << QStringList{QStringLiteral("actions")} << false << true;
+    }
+    void hintsFollowCapabilities()
+    {
+        QFETCH(QStringList, caps);
+        QFETCH(bool, sound);
+        QFETCH(bool, actions);
+        PrivateBus bus;
+        NotificationServer server(bus.connect(QStringLiteral("server")), caps);
+        NotificationHelper helper(bus.connect(QStringLiteral("client")));
+        helper.requestAuthorizationIfNeeded();
+        QTRY_VERIFY(helper.capabilities().has_value());
+        NotificationRequest r;
+        r.identifier = QStringLiteral("x");
+        r.title = QStringLiteral("t");
+        r.body = QStringLiteral("b");
+        r.critical = true;
+        r.actions.append({QStringLiteral("ring.stop"), QStringLiteral("Stop")});
+        helper.post(r);
+        QTRY_COMPARE(server.received.size(), size_t(1));
+        const auto& got = server.received[0];
+        QCOMPARE(got.hints.contains(QStringLiteral("sound-name")), sound);
+        QCOMPARE(got.actions.contains(QStringLiteral("ring.stop")), actions);
+        QCOMPARE(got.hints.value(QStringLiteral("urgency")).value<uchar>(), uchar(2));
+        QCOMPARE(got.timeout, 0);
+    }
+
+    void actionsAndClicksComeBackWithOurIdentifier()
+    {
+        PrivateBus bus;
+        NotificationServer server(bus.connect(QStringLiteral("server")));
+        NotificationHelper helper(bus.connect(QStringLiteral("client")));
+        QSignalSpy spy(&helper, &NotificationHelper::activated);
+        const QString id = helper.send(QStringLiteral("t"), QStringLiteral("b"));
+        QTRY_COMPARE(server.received.size(), size_t(1));
+        QTest::qWait(50);
+        server.invokeAction(server.received[0].id, QStringLiteral("default"), QStringLiteral("tok"));
+        QTRY_COMPARE(spy.count(), 1);
+        QCOMPARE(spy[0][0].toString(), id);
+        QCOMPARE(spy[0][1].toString(), QStringLiteral("default"));
+        QCOMPARE(spy[0][2].toString(), QStringLiteral("tok"));
+        // Another application's notification is none of our business.
+        server.invokeAction(999, QStringLiteral("default"));
+        QTest::qWait(50);
+        QCOMPARE(spy.count(), 1);
+
+        helper.close(id);
+        QTRY_COMPARE(server.closed.size(), size_t(1));
+        QCOMPARE(server.closed[0], server.received[0].id);
+    }
+
+    void closeBeforeTheServerAnsweredStillCloses()
+    {
+        PrivateBus bus;
+        NotificationServer server(bus.connect(QStringLiteral("server")));
+        NotificationHelper helper(bus.connect(QStringLiteral("client")));
+        const QString id = helper.send(QStringLiteral("t"), QStringLiteral("b"));
+        helper.close(id);
+        QTRY_COMPARE(server.closed.size(), size_t(1));
+    }
+
+    void brokenServersAreSilent_data()
+    {
+        QTest::addColumn<int>("behaviour");
+        QTest::newRow("no server") << -1;
+        QTest::newRow("error") << int(NotificationServer::Behaviour::error);
+        QTest::newRow("never answers") << int(NotificationServer::Behaviour::silent);
+    }
+    void brokenServersAreSilent()
+    {
+        QFETCH(int, behaviour);
+        PrivateBus bus;
+        std::unique_ptr<NotificationServer> server;
+        if (behaviour >= 0) {
+            server = std::make_unique<NotificationServer>(bus.connect(QStringLiteral("server")));
+            server->behaviour = NotificationServer::Behaviour(behaviour);
+        }
+        NotificationHelper helper(bus.connect(QStringLiteral("client")));
+        QElapsedTimer t;
+        t.start();
+        helper.requestAuthorizationIfNeeded();
+        const QString id = helper.send(QStringLiteral("t"), QStringLiteral("b"));
+        helper.close(id);
+        // Nothing above waited for the server.
+        QVERIFY(t.elapsed() < NotificationHelper::callTimeoutMs);
+        QTest::qWait(100);
+        QVERIFY(!helper.capabilities().has_value());
+    }
+
+    void disconnectedBusIsSilent()
+    {
+        NotificationHelper helper(QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent"),
+                                                                QStringLiteral("none")));
+        helper.requestAuthorizationIfNeeded();
+        QVERIFY(!helper.send(QStringLiteral("t"), QStringLiteral("b")).isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestNotificationHelper)
+#include "test_notification_helper.moc"
