@@ -1,8 +1,10 @@
-#include "localization/localization_manager.h"
-#include "timer/timer_manager.h"
+#include "app/app_delegate.h"
+#include "app/lumora_app.h"
+#include "app/termination_signals.h"
+#include "build_config.h"
+#include "platform/single_instance.h"
 
 #include <QApplication>
-#include <QLabel>
 #include <cstdio>
 
 namespace {
@@ -21,12 +23,26 @@ int main(int argc, char** argv)
         return 1;
     }
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("lumora"));
+    LumoraApp::applyApplicationIdentity();
 
-    TimerManager& timer = TimerManager::shared();
-    QLabel window(timer.formattedDisplay());
-    window.setFixedSize(360, 490);
-    window.setAlignment(Qt::AlignCenter);
-    window.show();
+    // Before any window or tray item: a second start only wakes the first.
+    SingleInstance instance(QString::fromUtf8(lumora::build::kAppId));
+    switch (instance.claim()) {
+    case SingleInstance::Role::primary:
+        break;
+    case SingleInstance::Role::secondary:
+        return 0;
+    case SingleInstance::Role::failed:
+        std::fputs("lumora: Lumora is already running but does not answer\n", stdout);
+        return 1;
+    }
+
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::received, &app, [] { QCoreApplication::quit(); });
+
+    LumoraApp lumora;
+    QObject::connect(&instance, &SingleInstance::activateRequested, &lumora.appDelegate(),
+                     &AppDelegate::bringWindowToFront);
+    lumora.launch();
     return app.exec();
 }

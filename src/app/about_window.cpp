@@ -1,0 +1,50 @@
+#include "app/about_window.h"
+
+#include "views/about_view.h"
+
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QWindow>
+
+AboutWindow::AboutWindow(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+{
+    setFixedSize(AboutView::width, AboutView::height);
+    setAutoFillBackground(true);
+    setBackgroundRole(QPalette::Window);
+}
+
+void AboutWindow::setView(QWidget* view)
+{
+    if (view_ == view)
+        return;
+    if (view_)
+        view_->deleteLater();
+    view_ = view;
+    if (!view)
+        return;
+    view->setParent(this);
+    view->setGeometry(rect());
+    view->show();
+}
+
+void AboutWindow::centerOnScreen()
+{
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    QRect frame(QPoint(), size());
+    frame.moveCenter(screen->availableGeometry().center());
+    move(frame.topLeft());
+}
+
+void AboutWindow::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton && windowHandle()) {
+        windowHandle()->startSystemMove();
+        event->accept();
+        return;
+    }
+    QWidget::mousePressEvent(event);
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+// The About window: an ordinary titled window with only a close button,
+// 340 × 420, made once and shown again on every About command. Closing it
+// only hides it.
+class AboutWindow final : public QWidget {
+    Q_OBJECT
+public:
+    explicit AboutWindow(QWidget* parent = nullptr);
+
+    // Replaces what the window shows; the previous view is deleted.
+    void setView(QWidget* view);
+    QWidget* view() const { return view_; }
+
+    void centerOnScreen();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    QPointer<QWidget> view_;
+};

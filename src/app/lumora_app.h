@@ -1,0 +1,33 @@
+#pragma once
+
+#include <memory>
+
+class AppDelegate;
+class MainWindow;
+
+// The application's one scene: the main window with its content, and the
+// delegate that is told once launching has finished.
+class LumoraApp final {
+public:
+    // On the shared timer, localization and the desktop's tray.
+    LumoraApp();
+    explicit LumoraApp(std::unique_ptr<AppDelegate> delegate);
+    ~LumoraApp();
+    LumoraApp(const LumoraApp&) = delete;
+    LumoraApp& operator=(const LumoraApp&) = delete;
+
+    // The name, desktop entry id and icon the desktop shows for Lumora.
+    static void applyApplicationIdentity();
+
+    AppDelegate& appDelegate() const { return *appDelegate_; }
+    MainWindow& mainWindow() const { return *window_; }
+
+    // Shows the window and, on the first turn of the event loop, runs the
+    // delegate's launch sequence.
+    void launch();
+
+private:
+    std::unique_ptr<MainWindow> window_;
+    // Declared last, so it goes first: it only watches the window.
+    std::unique_ptr<AppDelegate> appDelegate_;
+};

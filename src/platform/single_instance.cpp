@@ -1,0 +1,167 @@
+#include "platform/single_instance.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDir>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QLockFile>
+#include <QLoggingCategory>
+#include <QStandardPaths>
+#include <optional>
+
+namespace {
+Q_LOGGING_CATEGORY(lcInstance, "lumora.instance", QtInfoMsg)
+
+const QString kApplicationInterface = QStringLiteral("org.freedesktop.Application");
+constexpr char kActivateLine[] = "activate\n";
+
+QString runtimeDir()
+{
+    QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (dir.isEmpty())
+        dir = QDir::tempPath();
+    return dir;
+}
+}  // namespace
+
+SingleInstance::SingleInstance(QString appId, QObject* parent) : QObject(parent), appId_(std::move(appId))
+{
+}
+
+SingleInstance::~SingleInstance()
+{
+    if (server_)
+        server_->close();
+}
+
+QString SingleInstance::objectPath() const
+{
+    return QLatin1Char('/') + QString(appId_).replace(QLatin1Char('.'), QLatin1Char('/'));
+}
+
+QString SingleInstance::socketPath() const
+{
+    return runtimeDir() + QLatin1Char('/') + appId_ + QStringLiteral(".socket");
+}
+
+SingleInstance::Role SingleInstance::claim()
+{
+    if (auto role = claimOnBus())
+        return *role;
+    return claimLocally();
+}
+
+std::optional<SingleInstance::Role> SingleInstance::claimOnBus()
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected() || !bus.interface())
+        return std::nullopt;
+
+    // The object is there before the name, so a caller that sees the name
+    // always finds someone to answer.
+    const bool exported = bus.registerObject(objectPath(), this, QDBusConnection::ExportScriptableSlots);
+    const auto reply = bus.interface()->registerService(appId_, QDBusConnectionInterface::DontQueueService,
+                                                         QDBusConnectionInterface::DontAllowReplacement);
+    if (reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceRegistered && exported) {
+        mechanism_ = QStringLiteral("bus");
+        return Role::primary;
+    }
+    bus.unregisterObject(objectPath());
+    if (!reply.isValid()) {
+        // The bus refused us the name for another reason: use the fallback.
+        return std::nullopt;
+    }
+
+    QDBusMessage call = QDBusMessage::createMethodCall(appId_, objectPath(), kApplicationInterface,
+                                                       QStringLiteral("Activate"));
+    call << platformDataFromEnvironment();
+    const QDBusMessage answer = bus.call(call, QDBus::Block, requestTimeoutMs);
+    return answer.type() == QDBusMessage::ReplyMessage ? Role::secondary : Role::failed;
+}
+
+SingleInstance::Role SingleInstance::claimLocally()
+{
+    const QString dir = runtimeDir();
+    QDir().mkpath(dir);
+    lock_ = std::make_unique<QLockFile>(dir + QLatin1Char('/') + appId_ + QStringLiteral(".lock"));
+    // A lock left by a process that is gone is taken over at once.
+    lock_->setStaleLockTime(0);
+    if (lock_->tryLock(0)) {
+        // A socket file left by a crashed instance would make listen() fail.
+        QLocalServer::removeServer(socketPath());
+        server_ = new QLocalServer(this);
+        server_->setSocketOptions(QLocalServer::UserAccessOption);
+        if (!server_->listen(socketPath()))
+            qCWarning(lcInstance) << "cannot listen on" << socketPath() << server_->errorString();
+        acceptLocalConnections();
+        mechanism_ = QStringLiteral("local");
+        return Role::primary;
+    }
+    lock_.reset();
+
+    QLocalSocket socket;
+    socket.connectToServer(socketPath());
+    if (!socket.waitForConnected(requestTimeoutMs))
+        return Role::failed;
+    socket.write(kActivateLine);
+    if (!socket.waitForBytesWritten(requestTimeoutMs))
+        return Role::failed;
+    socket.disconnectFromServer();
+    return Role::secondary;
+}
+
+void SingleInstance::acceptLocalConnections()
+{
+    connect(server_, &QLocalServer::newConnection, this, [this] {
+        while (QLocalSocket* socket = server_->nextPendingConnection()) {
+            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+            connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+                while (socket->canReadLine()) {
+                    if (socket->readLine() == kActivateLine)
+                        Activate({});
+                }
+                // Nothing but short request lines is expected from a peer.
+                if (socket->bytesAvailable() > 256)
+                    socket->abort();
+            });
+        }
+    });
+}
+
+QVariantMap SingleInstance::platformDataFromEnvironment()
+{
+    QVariantMap data;
+    if (const QString token = qEnvironmentVariable("XDG_ACTIVATION_TOKEN"); !token.isEmpty())
+        data.insert(QStringLiteral("activation-token"), token);
+    if (const QString id = qEnvironmentVariable("DESKTOP_STARTUP_ID"); !id.isEmpty())
+        data.insert(QStringLiteral("desktop-startup-id"), id);
+    return data;
+}
+
+void SingleInstance::Activate(const QVariantMap& platformData)
+{
+    // A Wayland compositor lets a window take focus only with the token the
+    // launcher gave the new process; Qt reads it when the window activates.
+    const QString token = platformData.value(QStringLiteral("activation-token")).toString();
+    if (!token.isEmpty())
+        qputenv("XDG_ACTIVATION_TOKEN", token.toUtf8());
+    qCDebug(lcInstance) << "show requested";
+    Q_EMIT activateRequested();
+}
+
+void SingleInstance::Open(const QStringList& uris, const QVariantMap& platformData)
+{
+    Q_UNUSED(uris);
+    // Lumora opens no files; being asked to is being asked to show up.
+    Activate(platformData);
+}
+
+void SingleInstance::ActivateAction(const QString& action, const QVariantList& parameter,
+                                    const QVariantMap& platformData)
+{
+    Q_UNUSED(action);
+    Q_UNUSED(parameter);
+    Activate(platformData);
+}

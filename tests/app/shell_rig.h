@@ -1,0 +1,67 @@
+#pragma once
+
+#include "app/app_delegate.h"
+#include "app/lumora_app.h"
+#include "app/main_window.h"
+#include "fake_tray_backend.h"
+#include "localization/localization_manager.h"
+#include "platform/defaults_store.h"
+#include "platform/status_item.h"
+#include "support/fake_clock.h"
+#include "support/test_env.h"
+#include "timer/timer_manager.h"
+
+#include <QApplication>
+#include <QMenuBar>
+#include <QTest>
+
+// The whole shell on test services: a private config home, a fake clock and
+// a tray that records what it is told.
+struct ShellRig {
+    explicit ShellRig(bool trayAvailable = true)
+    {
+        LumoraApp::applyApplicationIdentity();
+        app = std::make_unique<LumoraApp>(std::make_unique<AppDelegate>(timer, l10n, [this, trayAvailable] {
+            auto backend = std::make_unique<FakeTrayBackend>(trayAvailable);
+            tray = backend.get();
+            return backend;
+        }));
+    }
+
+    AppDelegate& delegate() const { return app->appDelegate(); }
+    MainWindow& window() const { return app->mainWindow(); }
+
+    void launch()
+    {
+        app->launch();
+        settle();
+    }
+
+    // Runs queued deliveries and deferred deletions until nothing is left.
+    static void settle()
+    {
+        for (int i = 0; i < 4; ++i) {
+            QCoreApplication::processEvents();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+    }
+
+    // The main menu's top-level menu with that position.
+    QMenu* topMenu(int index) const { return window().mainMenu()->actions().at(index)->menu(); }
+
+    static int liveStatusMenus()
+    {
+        int n = 0;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            n += w->objectName() == QLatin1String("StatusMenu");
+        return n;
+    }
+
+    TempConfigHome home;
+    std::unique_ptr<DefaultsStore> store = home.openStore();
+    FakeClock clock;
+    LocalizationManager l10n{*store, {QStringLiteral("en-US")}};
+    TimerManager timer{*store, clock, l10n};
+    FakeTrayBackend* tray = nullptr;
+    std::unique_ptr<LumoraApp> app;
+};
