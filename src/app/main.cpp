@@ -2,6 +2,7 @@
 #include "app/lumora_app.h"
 #include "app/termination_signals.h"
 #include "build_config.h"
+#include "notifications/notification_helper.h"
 #include "platform/single_instance.h"
 
 #include <QApplication>
@@ -44,5 +45,12 @@ int main(int argc, char** argv)
     QObject::connect(&instance, &SingleInstance::activateRequested, &lumora.appDelegate(),
                      &AppDelegate::bringWindowToFront);
     lumora.launch();
+    // A click on one of our notifications brings the timer window forward.
+    QObject::connect(&NotificationHelper::shared(), &NotificationHelper::activated,
+                     &lumora.appDelegate(),
+                     [&lumora](const QString&, const QString& action, const QString&) {
+                         if (action == QLatin1String("default"))
+                             lumora.appDelegate().bringWindowToFront();
+                     });
     return app.exec();
 }
