@@ -323,5 +323,13 @@
         <source>Check for Updates</source>
         <translation>Check for Updates</translation>
     </message>
+    <message id="a11y.decrease">
+        <source>Decrease %1</source>
+        <translation>Decrease %1</translation>
+    </message>
+    <message id="a11y.increase">
+        <source>Increase %1</source>
+        <translation>Increase %1</translation>
+    </message>
 </context>
 </TS>

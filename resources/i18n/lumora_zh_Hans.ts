@@ -323,5 +323,13 @@
         <source>Check for Updates</source>
         <translation>检查更新</translation>
     </message>
+    <message id="a11y.decrease">
+        <source>Decrease %1</source>
+        <translation>减少%1</translation>
+    </message>
+    <message id="a11y.increase">
+        <source>Increase %1</source>
+        <translation>增加%1</translation>
+    </message>
 </context>
 </TS>

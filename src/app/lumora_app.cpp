@@ -3,30 +3,11 @@
 #include "app/app_delegate.h"
 #include "app/main_window.h"
 #include "build_config.h"
-#include "timer/timer_manager.h"
+#include "views/content_view.h"
 
 #include <QApplication>
 #include <QIcon>
-#include <QLabel>
 #include <QTimer>
-
-namespace {
-// Stands in for the timer view until it is wired in: the read-out alone.
-QWidget* makePlaceholderContent(TimerManager& timer)
-{
-    auto* label = new QLabel;
-    label->setAlignment(Qt::AlignCenter);
-    QFont font = label->font();
-    font.setPixelSize(48);
-    font.setWeight(QFont::Light);
-    label->setFont(font);
-    label->setText(timer.formattedDisplay());
-    // objectWillChange comes before the new state is stored: read it later.
-    QObject::connect(&timer, &TimerManager::objectWillChange, label,
-                     [label, &timer] { label->setText(timer.formattedDisplay()); }, Qt::QueuedConnection);
-    return label;
-}
-}  // namespace
 
 LumoraApp::LumoraApp() : LumoraApp(std::make_unique<AppDelegate>()) {}
 
@@ -34,7 +15,7 @@ LumoraApp::LumoraApp(std::unique_ptr<AppDelegate> delegate)
     : window_(std::make_unique<MainWindow>()), appDelegate_(std::move(delegate))
 {
     window_->setWindowTitle(AppDelegate::applicationName());
-    window_->setContentWidget(makePlaceholderContent(appDelegate_->timer()));
+    window_->setContentWidget(new ContentView(appDelegate_->timer(), appDelegate_->l10n()));
     appDelegate_->setMainWindow(window_.get());
 }
 

@@ -9,7 +9,7 @@ struct LocalizationKey {
     bool placeholder;
 };
 
-inline constexpr std::array<LocalizationKey, 80> localizationCatalogue{{
+inline constexpr std::array<LocalizationKey, 82> localizationCatalogue{{
     {"lang.system", false},
     {"lang.chinese", false},
     {"lang.english", false},
@@ -90,4 +90,7 @@ inline constexpr std::array<LocalizationKey, 80> localizationCatalogue{{
     {"theme.dark", false},
     {"theme.system", false},
     {"settings.checkUpdate", false},
+    // timer window: names of the stepper buttons for assistive technology
+    {"a11y.decrease", true},
+    {"a11y.increase", true},
 }};

@@ -1,0 +1,237 @@
+#include "views/content_view.h"
+
+#include "localization/localization_manager.h"
+#include "platform/app_notification_center.h"
+#include "timer/timer_manager.h"
+#include "views/control_section.h"
+#include "views/custom_input.h"
+#include "views/flat_button.h"
+#include "views/mode_selector.h"
+#include "views/preset_grid.h"
+#include "views/progress_ring.h"
+#include "views/ringing_overlay.h"
+#include "views/settings_popover.h"
+#include "views/target_time_input.h"
+#include "views/view_style.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPainterPath>
+#include <QShortcut>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+
+using namespace viewstyle;
+
+namespace {
+constexpr int cornerRadius = 12;
+constexpr int gearSide = 28;
+
+int pageOf(TimerMode mode)
+{
+    switch (mode) {
+    case TimerMode::preset:
+        return 0;
+    case TimerMode::custom:
+        return 1;
+    case TimerMode::targetTime:
+        return 2;
+    }
+    return 0;
+}
+}  // namespace
+
+ContentView::ContentView(QWidget* parent) : ContentView(TimerManager::shared(), LocalizationManager::shared(), parent)
+{
+}
+
+ContentView::ContentView(TimerManager& timer, LocalizationManager& l10n, QWidget* parent)
+    : QWidget(parent), timer_(timer), l10n_(l10n), lastMode_(timer.mode)
+{
+    setObjectName(QStringLiteral("contentView"));
+    setFixedSize(width, height);
+    setFocusPolicy(Qt::ClickFocus);
+
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(20, 0, 20, 0);
+    column->setSpacing(0);
+    column->addStretch(1);
+
+    header_ = new QLabel(this);
+    header_->setObjectName(QStringLiteral("header"));
+    header_->setFont(viewstyle::font(13));
+    header_->setAlignment(Qt::AlignCenter);
+    header_->setFixedHeight(24);
+    column->addWidget(header_);
+
+    column->addSpacing(14);
+    ring_ = new ProgressRing(this);
+    column->addWidget(ring_, 0, Qt::AlignHCenter);
+    column->addSpacing(14);
+
+    modes_ = new ModeSelector(timer, l10n, this);
+    column->addWidget(modes_, 0, Qt::AlignHCenter);
+    column->addSpacing(6);
+
+    pages_ = new QStackedWidget(this);
+    pages_->setFixedHeight(modeContentHeight);
+    presets_ = new PresetGrid(timer, l10n, pages_);
+    custom_ = new CustomInput(timer, l10n, pages_);
+    target_ = new TargetTimeInput(timer, l10n, pages_);
+    pages_->addWidget(presets_);
+    pages_->addWidget(custom_);
+    pages_->addWidget(target_);
+    column->addWidget(pages_);
+
+    column->addSpacing(8);
+    controls_ = new ControlSection(timer, l10n, this);
+    column->addWidget(controls_);
+    column->addSpacing(10);
+    column->addStretch(1);
+
+    overlay_ = new RingingOverlay(timer, l10n, this);
+    overlay_->setGeometry(rect());
+
+    gear_ = new FlatButton(FlatButton::Look::icon, this);
+    gear_->setObjectName(QStringLiteral("gear"));
+    gear_->setSymbol(QStringLiteral("gearshape"), 15);
+    gear_->setHorizontalPadding(0);
+    gear_->setGeometry(width - 12 - gearSide, 8, gearSide, gearSide);
+    gear_->raise();
+
+    popover_ = new SettingsPopover(this);
+    connect(gear_, &FlatButton::clicked, this, [this] { setShowSettings(true); });
+    AppNotificationCenter::defaultCenter().addObserver(AppNotificationCenter::openSettings, this,
+                                                       [this] { setShowSettings(true); });
+
+    // Escape ends the alarm, wherever the focus is in the window.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this, nullptr, nullptr, Qt::WindowShortcut);
+    connect(escape, &QShortcut::activated, this, [this] {
+        if (timer_.isRinging) {
+            timer_.stopRinging();
+            timer_.reset();
+        }
+    });
+
+    // objectWillChange comes before a value is stored: read after it.
+    connect(&timer, &TimerManager::objectWillChange, this, &ContentView::scheduleSync);
+    connect(&l10n, &LocalizationManager::objectWillChange, this, &ContentView::scheduleSync);
+    cancellables_.push_back(
+        timer.mode.sink(receiveOnMain<TimerMode>(this, [this](TimerMode mode) { onModeChanged(mode); })));
+    sync();
+}
+
+ContentView::~ContentView() = default;
+
+void ContentView::onModeChanged(TimerMode mode)
+{
+    if (mode == lastMode_)
+        return;
+    lastMode_ = mode;
+    timer_.reset();
+}
+
+QString ContentView::titleText() const
+{
+    if (timer_.isRinging)
+        return l10n_.localized("title.timeup");
+    if (timer_.isRunning && !timer_.isPaused)
+        return l10n_.localized("title.counting").arg(timer_.formattedDisplay());
+    if (timer_.isPaused)
+        return l10n_.localized("title.paused").arg(timer_.formattedDisplay());
+    return l10n_.localized("title.default");
+}
+
+bool ContentView::showSettings() const
+{
+    return popover_->isOpen();
+}
+
+void ContentView::setShowSettings(bool show)
+{
+    if (show)
+        popover_->openUnder(gear_);
+    else
+        popover_->hide();
+}
+
+QWidget* ContentView::modeContent() const
+{
+    return pages_->currentWidget();
+}
+
+void ContentView::scheduleSync()
+{
+    if (syncPending_)
+        return;
+    syncPending_ = true;
+    QMetaObject::invokeMethod(this, &ContentView::sync, Qt::QueuedConnection);
+}
+
+void ContentView::sync()
+{
+    syncPending_ = false;
+    const QString title = titleText();
+    if (header_->text() != title)
+        header_->setText(title);
+    ring_->setState(ProgressRing::stateOf(timer_));
+    modes_->sync();
+    pages_->setCurrentIndex(pageOf(timer_.mode));
+    presets_->sync();
+    custom_->sync();
+    target_->sync();
+    controls_->sync();
+    overlay_->sync();
+    gear_->setEnabled(!timer_.isRinging);
+    const QString settings = l10n_.localized("status.settings").remove(QChar(0x2026)).remove(QStringLiteral("...")).trimmed();
+    gear_->setAccessibleName(settings);
+    gear_->setToolTip(settings);
+    gear_->raise();
+}
+
+void ContentView::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    QPainterPath shape;
+    shape.addRoundedRect(QRectF(rect()), cornerRadius, cornerRadius);
+    const QPalette& pal = palette();
+    p.fillPath(shape, pal.color(QPalette::Window));
+    QLinearGradient wash(rect().topLeft(), rect().bottomRight());
+    wash.setColorAt(0, withAlpha(blue(pal), 0.04));
+    wash.setColorAt(1, withAlpha(purple(pal), 0.06));
+    p.fillPath(shape, wash);
+}
+
+void ContentView::keyPressEvent(QKeyEvent* event)
+{
+    // Space starts or pauses unless a text field is taking the typing.
+    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier
+        && !qobject_cast<QLineEdit*>(focusWidget())) {
+        controls_->triggerDefault();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void ContentView::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::LocaleChange)
+        scheduleSync();
+}
+
+void ContentView::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // Start with the focus on the window itself, so Space starts at once
+    // and Tab walks the controls from the first.
+    if (!focusedOnce_) {
+        focusedOnce_ = true;
+        setFocus(Qt::OtherFocusReason);
+    }
+    sync();
+}

@@ -1,0 +1,269 @@
+#include "views/flat_button.h"
+
+#include "views/symbol.h"
+#include "views/view_style.h"
+
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QPainterPath>
+
+using namespace viewstyle;
+
+namespace {
+constexpr int iconSpacing = 5;
+constexpr int detailSpacing = 2;
+}  // namespace
+
+FlatButton::FlatButton(Look look, QWidget* parent)
+    : QAbstractButton(parent), look_(look), textFont_(viewstyle::font(12)), detailFont_(viewstyle::font(11))
+{
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_Hover);
+    setCursor(Qt::PointingHandCursor);
+    if (look == Look::stepper)
+        hPadding_ = 0;
+}
+
+void FlatButton::setTint(Tint tint)
+{
+    if (tint_ == tint)
+        return;
+    tint_ = tint;
+    update();
+}
+
+void FlatButton::setSymbol(const QString& name, int side)
+{
+    if (symbol_ == name && symbolSide_ == side)
+        return;
+    symbol_ = name;
+    symbolSide_ = side;
+    updateGeometry();
+    update();
+}
+
+void FlatButton::setDetail(const QString& detail)
+{
+    if (detail_ == detail)
+        return;
+    detail_ = detail;
+    updateGeometry();
+    update();
+}
+
+void FlatButton::setTextFont(const QFont& font)
+{
+    if (textFont_ == font)
+        return;
+    textFont_ = font;
+    updateGeometry();
+    update();
+}
+
+void FlatButton::setDetailFont(const QFont& font)
+{
+    if (detailFont_ == font)
+        return;
+    detailFont_ = font;
+    updateGeometry();
+    update();
+}
+
+void FlatButton::setSelected(bool selected)
+{
+    if (selected_ == selected)
+        return;
+    selected_ = selected;
+    update();
+}
+
+void FlatButton::setMinimumContentHeight(int height)
+{
+    minContentHeight_ = height;
+    updateGeometry();
+}
+
+void FlatButton::setHorizontalPadding(int padding)
+{
+    hPadding_ = padding;
+    updateGeometry();
+}
+
+void FlatButton::setLabel(const QString& label)
+{
+    if (text() != label) {
+        setText(label);
+        updateGeometry();
+    }
+    const QString name = detail_.isEmpty() ? label : label + QLatin1Char(' ') + detail_;
+    if (accessibleName() != name)
+        setAccessibleName(name);
+}
+
+int FlatButton::contentWidth() const
+{
+    int w = 0;
+    if (!symbol_.isEmpty())
+        w += symbolSide_;
+    if (!text().isEmpty())
+        w += (w ? iconSpacing : 0) + QFontMetrics(textFont_).horizontalAdvance(text());
+    if (!detail_.isEmpty())
+        w += detailSpacing + QFontMetrics(detailFont_).horizontalAdvance(detail_);
+    return w;
+}
+
+QSize FlatButton::sizeHint() const
+{
+    const int textHeight = text().isEmpty() ? 0 : QFontMetrics(textFont_).height();
+    const int h = qMax(qMax(textHeight, symbolSide_) + (look_ == Look::segment ? 10 : 8), minContentHeight_);
+    return {contentWidth() + 2 * hPadding_, h};
+}
+
+QSize FlatButton::minimumSizeHint() const
+{
+    return sizeHint();
+}
+
+qreal FlatButton::radius(const QRectF& shape) const
+{
+    switch (look_) {
+    case Look::chip:
+    case Look::segment:
+        return shape.height() / 2;
+    case Look::card:
+        return 7;
+    case Look::stepper:
+        return 5;
+    case Look::icon:
+        return shape.height() / 2;
+    default:
+        return 7;
+    }
+}
+
+FlatButton::Ink FlatButton::ink() const
+{
+    const QPalette& pal = palette();
+    const bool enabled = isEnabled();
+    const bool down = isDown();
+    const bool hover = underMouse() && enabled;
+    const QColor tint = tint_ == Tint::red ? red(pal) : accent(pal);
+    const QColor clear(Qt::transparent);
+    switch (look_) {
+    case Look::prominent: {
+        QColor fill = enabled ? tint : withAlpha(tint, 0.4);
+        if (down)
+            fill = fill.darker(115);
+        else if (hover)
+            fill = fill.lighter(108);
+        return {fill, clear, enabled ? QColor(Qt::white) : withAlpha(Qt::white, 0.75), clear};
+    }
+    case Look::bordered:
+        return {gray(pal, down ? 0.26 : hover ? 0.19 : enabled ? 0.14 : 0.07), gray(pal, enabled ? 0.12 : 0.06),
+                enabled ? primary(pal) : tertiary(pal), clear};
+    case Look::stepper:
+        return {gray(pal, down ? 0.26 : hover ? 0.19 : enabled ? 0.14 : 0.06), gray(pal, enabled ? 0.12 : 0.06),
+                enabled ? primary(pal) : secondary(pal), clear};
+    case Look::chip:
+        return {gray(pal, down ? 0.18 : hover ? 0.13 : enabled ? 0.08 : 0.04), gray(pal, enabled ? 0.1 : 0.05),
+                enabled ? secondary(pal) : tertiary(pal), clear};
+    case Look::segment:
+        if (selected_)
+            return {enabled ? accent(pal) : withAlpha(accent(pal), 0.55), clear, QColor(Qt::white), clear};
+        return {hover ? gray(pal, 0.1) : clear, clear, enabled ? secondary(pal) : tertiary(pal), clear};
+    case Look::card:
+        if (selected_)
+            return {accent(pal), clear, QColor(Qt::white), withAlpha(accent(pal), 0.2)};
+        return {gray(pal, down ? 0.18 : hover ? 0.12 : 0.08), gray(pal, 0.1), primary(pal), clear};
+    case Look::icon:
+        return {down ? gray(pal, 0.2) : hover ? gray(pal, 0.12) : clear, clear,
+                enabled ? secondary(pal) : tertiary(pal), clear};
+    }
+    return {};
+}
+
+void FlatButton::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const Ink c = ink();
+    QRectF shape = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    if (c.shadow.alpha() > 0)
+        shape.adjust(1, 0, -1, -2);
+    const qreal r = radius(shape);
+
+    if (c.shadow.alpha() > 0) {
+        // A soft shadow one pixel down: a few widening translucent outlines.
+        for (int i = 3; i >= 1; --i) {
+            QPainterPath halo;
+            halo.addRoundedRect(shape.translated(0, 1).adjusted(-i, -i, i, i), r + i, r + i);
+            p.fillPath(halo, withAlpha(c.shadow, 0.35 / i));
+        }
+    }
+    QPainterPath path;
+    path.addRoundedRect(shape, r, r);
+    if (c.fill.alpha() > 0)
+        p.fillPath(path, c.fill);
+    if (c.stroke.alpha() > 0) {
+        QPainterPath inner;
+        inner.addRoundedRect(shape.adjusted(0.5, 0.5, -0.5, -0.5), r - 0.5, r - 0.5);
+        p.strokePath(inner, QPen(c.stroke, 1));
+    }
+    if (keyboardFocus_ && hasFocus()) {
+        QPainterPath ring;
+        ring.addRoundedRect(shape.adjusted(1, 1, -1, -1), r - 1, r - 1);
+        p.strokePath(ring, QPen(withAlpha(accent(palette()), look_ == Look::prominent ? 1.0 : 0.75), 2));
+        if (look_ == Look::prominent || selected_) {
+            QPainterPath inner;
+            inner.addRoundedRect(shape.adjusted(2.5, 2.5, -2.5, -2.5), r - 2.5, r - 2.5);
+            p.strokePath(inner, QPen(withAlpha(Qt::white, 0.8), 1));
+        }
+    }
+
+    // Symbol, text and detail as one centred row.
+    const int w = contentWidth();
+    qreal x = (width() - w) / 2.0;
+    const QRectF box = QRectF(rect());
+    if (!symbol_.isEmpty()) {
+        symbol::paint(p, QRectF(x, box.top(), symbolSide_, box.height()), symbol_, symbolSide_, c.text);
+        x += symbolSide_ + iconSpacing;
+    }
+    if (!text().isEmpty()) {
+        p.setFont(textFont_);
+        p.setPen(c.text);
+        const int tw = QFontMetrics(textFont_).horizontalAdvance(text());
+        p.drawText(QRectF(x, box.top(), tw + 1, box.height()), Qt::AlignVCenter | Qt::AlignLeft, text());
+        x += tw + detailSpacing;
+    }
+    if (!detail_.isEmpty()) {
+        p.setFont(detailFont_);
+        p.setPen(c.text);
+        p.drawText(QRectF(x, box.top(), w, box.height()), Qt::AlignVCenter | Qt::AlignLeft, detail_);
+    }
+}
+
+void FlatButton::keyPressEvent(QKeyEvent* event)
+{
+    // Enter activates the focused button, as Space does.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && event->modifiers() == Qt::NoModifier) {
+        if (isEnabled())
+            click();
+        event->accept();
+        return;
+    }
+    QAbstractButton::keyPressEvent(event);
+}
+
+void FlatButton::focusInEvent(QFocusEvent* event)
+{
+    const auto reason = event->reason();
+    keyboardFocus_ = reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason;
+    QAbstractButton::focusInEvent(event);
+}
+
+void FlatButton::focusOutEvent(QFocusEvent* event)
+{
+    keyboardFocus_ = false;
+    QAbstractButton::focusOutEvent(event);
+}

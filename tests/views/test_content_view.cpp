@@ -1,0 +1,281 @@
+#include "view_rig.h"
+
+#include "platform/app_notification_center.h"
+#include "views/control_section.h"
+#include "views/custom_input.h"
+#include "views/custom_stepper_field.h"
+#include "views/flat_button.h"
+#include "views/mode_selector.h"
+#include "views/number_field.h"
+#include "views/preset_grid.h"
+#include "views/progress_ring.h"
+#include "views/ringing_overlay.h"
+#include "views/settings_popover.h"
+#include "views/target_time_input.h"
+
+#include <QAccessible>
+#include <QLabel>
+#include <QScreen>
+
+Q_DECLARE_METATYPE(std::function<void(ViewRig&)>)
+
+using Setup = std::function<void(ViewRig&)>;
+
+class TestContentView : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void geometry()
+    {
+        ViewRig r;
+        QCOMPARE(r.view->size(), QSize(360, 490));
+        QCOMPARE(r.view->ring()->size(), QSize(152, 152));
+        QCOMPARE(r.view->modeContent()->height(), 148);
+        QCOMPARE(r.view->gearButton()->size(), QSize(28, 28));
+        // The gear sits 12 from the right and 8 from the top.
+        QCOMPARE(r.view->gearButton()->geometry().topRight(), QPoint(360 - 12 - 1, 8));
+        // The column stays inside the window, in the order of the layout.
+        const auto top = [&](QWidget* w) { return w->mapTo(r.view.get(), QPoint(0, 0)).y(); };
+        QVERIFY(top(r.view->header()) < top(r.view->ring()));
+        QVERIFY(top(r.view->ring()) + 152 + 14 <= top(r.view->modeSelector()));
+        QVERIFY(top(r.view->modeContent()) + 148 <= top(r.view->controlSection()));
+        QVERIFY(top(r.view->controlSection()) + r.view->controlSection()->height() <= 490);
+        QCOMPARE(r.view->ringingOverlay()->geometry(), r.view->rect());
+    }
+
+    void popoverAnchoredToGear()
+    {
+        ViewRig r;
+        r.view->gearButton()->click();
+        QVERIFY(r.view->showSettings());
+        SettingsPopover* pop = r.view->settingsPopover();
+        QCOMPARE(pop->size(), QSize(300, 590));
+        const QRect gear(r.view->gearButton()->mapToGlobal(QPoint(0, 0)), r.view->gearButton()->size());
+        const QRect screen = r.view->screen()->availableGeometry();
+        QCOMPARE(pop->pos(), SettingsPopover::placement(gear, screen));
+        // Posting while open leaves it open; closing clears the state.
+        AppNotificationCenter::defaultCenter().post(AppNotificationCenter::openSettings);
+        QVERIFY(r.view->showSettings());
+        r.view->setShowSettings(false);
+        QVERIFY(!r.view->showSettings());
+        AppNotificationCenter::defaultCenter().post(AppNotificationCenter::openSettings);
+        r.settle();
+        QVERIFY(r.view->showSettings());
+        r.view->setShowSettings(false);
+    }
+
+    void popoverPlacement_data()
+    {
+        QTest::addColumn<QRect>("anchor");
+        QTest::addColumn<QPoint>("expected");
+        const QRect screen(0, 0, 1280, 800);
+        QTest::newRow("room below") << QRect(600, 100, 28, 28) << QPoint(628 - 300, 132);
+        QTest::newRow("near left edge") << QRect(10, 100, 28, 28) << QPoint(0, 132);
+        QTest::newRow("near bottom opens above") << QRect(600, 700, 28, 28) << QPoint(328, 700 - 4 - 590);
+        QTest::newRow("no room either way") << QRect(600, 300, 28, 28) << QPoint(328, 800 - 590);
+    }
+    void popoverPlacement()
+    {
+        QFETCH(QRect, anchor);
+        QFETCH(QPoint, expected);
+        QCOMPARE(SettingsPopover::placement(anchor, QRect(0, 0, 1280, 800)), expected);
+    }
+
+    void headerAndControls_data()
+    {
+        QTest::addColumn<Setup>("setup");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<bool>("primary");
+        QTest::addColumn<bool>("pause");
+        QTest::addColumn<bool>("reset");
+        QTest::addColumn<bool>("segments");
+        QTest::addColumn<bool>("gear");
+        QTest::addColumn<bool>("overlay");
+        QTest::newRow("idle") << Setup([](ViewRig&) {}) << "Countdown Timer" << true << false << false << true << true
+                              << false;
+        QTest::newRow("running") << Setup([](ViewRig& r) { r.startPreset(1, 2000); })
+                                 << "Counting down \u00b7 00:58" << false << true << true << false << true << false;
+        QTest::newRow("paused") << Setup([](ViewRig& r) {
+            r.startPreset(1, 5000);
+            r.pause();
+        }) << "Paused \u00b7 00:55" << true
+                                << false << true << false << true << false;
+        QTest::newRow("ringing") << Setup([](ViewRig& r) { r.ring(); }) << "Time's up!" << true << false << true
+                                 << true << false << true;
+    }
+    void headerAndControls()
+    {
+        QFETCH(Setup, setup);
+        ViewRig r;
+        setup(r);
+        ControlSection* c = r.view->controlSection();
+        QTEST(r.view->header()->text(), "title");
+        QTEST(c->primaryButton()->isEnabled(), "primary");
+        QTEST(c->pauseButton()->isEnabled(), "pause");
+        QTEST(c->resetButton()->isEnabled(), "reset");
+        QTEST(r.view->modeSelector()->segment(TimerMode::custom)->isEnabled(), "segments");
+        QTEST(r.view->gearButton()->isEnabled(), "gear");
+        QTEST(r.view->ringingOverlay()->isVisibleTo(r.view.get()), "overlay");
+        // The primary button tells start, continue and stop apart.
+        const QString expected = r.timer.isRinging ? r.l10n.localized("control.stopRinging") : r.timer.startButtonTitle();
+        QCOMPARE(c->primaryButton()->text(), expected);
+        QCOMPARE(c->primaryButton()->tint(), r.timer.isRinging ? FlatButton::Tint::red : FlatButton::Tint::accent);
+    }
+
+    void fullCountdownByMouse()
+    {
+        ViewRig r;
+        ControlSection* c = r.view->controlSection();
+        QTest::mouseClick(r.view->presetGrid()->cards().at(0), Qt::LeftButton);
+        QTest::mouseClick(c->primaryButton(), Qt::LeftButton);
+        QVERIFY(r.timer.isRunning);
+        QCOMPARE(r.timer.totalSeconds.get(), qint64(60));
+        r.settle();
+        QTest::mouseClick(c->pauseButton(), Qt::LeftButton);
+        QVERIFY(r.timer.isPaused);
+        r.settle();
+        QCOMPARE(c->primaryButton()->text(), r.l10n.localized("start.continue"));
+        QTest::mouseClick(c->primaryButton(), Qt::LeftButton);
+        QVERIFY(r.timer.isRunning && !r.timer.isPaused);
+        r.clock.advance(61'000);
+        QTRY_VERIFY(r.timer.isRinging);
+        r.settle();
+        QTRY_VERIFY(r.view->ringingOverlay()->stopButton()->isVisible());
+        QTest::mouseClick(r.view->ringingOverlay()->stopButton(), Qt::LeftButton);
+        QVERIFY(!r.timer.isRinging && !r.timer.isRunning);
+        r.settle();
+        QTRY_VERIFY(!r.view->ringingOverlay()->isVisible());
+        QCOMPARE(r.view->header()->text(), r.l10n.localized("title.default"));
+    }
+
+    void overlayButtons_data()
+    {
+        QTest::addColumn<bool>("restartSetting");
+        QTest::newRow("stop alone") << false;
+        QTest::newRow("restart offered") << true;
+    }
+    void overlayButtons()
+    {
+        QFETCH(bool, restartSetting);
+        ViewRig r;
+        r.timer.setShowRestartOnExpire(restartSetting);
+        r.ring();
+        RingingOverlay* o = r.view->ringingOverlay();
+        QTRY_VERIFY(o->stopButton()->isVisible());
+        QCOMPARE(o->restartButton()->isVisible(), restartSetting);
+        // Alone, stop takes the whole row; with restart they share it.
+        const int inner = o->cardRect().width() - 64;
+        if (!restartSetting) {
+            QCOMPARE(o->stopButton()->width(), inner);
+        } else {
+            QVERIFY(qAbs(o->stopButton()->width() - o->restartButton()->width()) <= 1);
+            QTest::mouseClick(o->restartButton(), Qt::LeftButton);
+            QVERIFY(!r.timer.isRinging);
+            QVERIFY(r.timer.isRunning);
+            QCOMPARE(r.timer.totalSeconds.get(), qint64(60));
+        }
+    }
+
+    void bellPulsesAndRestsBetweenAlarms()
+    {
+        ViewRig r;
+        r.ring();
+        RingingOverlay* o = r.view->ringingOverlay();
+        QVERIFY(o->isPulsing());
+        QTRY_VERIFY(o->bellScale() > 1.02);
+        QVERIFY(o->bellScale() <= RingingOverlay::pulsePeak + 1e-9);
+        r.timer.stopRinging();
+        r.timer.reset();
+        r.settle();
+        QVERIFY(!o->isPulsing());
+        QCOMPARE(o->bellScale(), 1.0);
+    }
+
+    void keyboardAlone()
+    {
+        ViewRig r;
+        QApplication::setActiveWindow(r.view.get());
+        QVERIFY(QTest::qWaitForWindowActive(r.view.get()));
+        r.view->setFocus();
+        // Space with no text field focused starts and pauses.
+        QTest::keyClick(r.view.get(), Qt::Key_Space);
+        QVERIFY(r.timer.isRunning);
+        r.settle();
+        QTest::keyClick(r.view.get(), Qt::Key_Space);
+        QVERIFY(r.timer.isPaused);
+        r.settle();
+        QTest::keyClick(r.view.get(), Qt::Key_Space);
+        QVERIFY(!r.timer.isPaused);
+        r.clock.advance(11 * 60'000);
+        QTRY_VERIFY(r.timer.isRinging);
+        r.settle();
+        // Escape ends the alarm.
+        QTest::keyClick(r.view.get(), Qt::Key_Escape);
+        QVERIFY(!r.timer.isRinging && !r.timer.isRunning);
+        r.settle();
+
+        // Tab reaches every enabled control, each with a name.
+        QSet<QWidget*> reached;
+        for (int i = 0; i < 40; ++i) {
+            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : r.view.get(), Qt::Key_Tab);
+            if (QWidget* w = QApplication::focusWidget()) {
+                reached.insert(w);
+                QVERIFY2(!w->accessibleName().isEmpty(), qPrintable(w->objectName()));
+            }
+        }
+        QVERIFY(reached.contains(r.view->gearButton()));
+        QVERIFY(reached.contains(r.view->modeSelector()->segment(TimerMode::targetTime)));
+        QVERIFY(reached.contains(r.view->presetGrid()->cards().back()));
+        QVERIFY(reached.contains(r.view->controlSection()->primaryButton()));
+
+        // Enter on a focused card selects it.
+        FlatButton* card = r.view->presetGrid()->cards().at(2);
+        card->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(card, Qt::Key_Return);
+        QCOMPARE(r.timer.selectedPresetMinutes.get(), qint64(5));
+        // Space in a text field types; it does not start the countdown.
+        r.timer.mode = TimerMode::custom;
+        r.settle();
+        NumberField* f = r.view->customInput()->minutesField()->field();
+        f->setFocus();
+        QTest::keyClick(f, Qt::Key_Space);
+        QVERIFY(!r.timer.isRunning);
+    }
+
+    void modeChangeResets()
+    {
+        ViewRig r;
+        r.startPreset(1, 3000);
+        r.pause();
+        // Assigning the same mode is no change.
+        r.timer.mode = TimerMode::preset;
+        r.settle();
+        QVERIFY(r.timer.isPaused);
+        r.timer.mode = TimerMode::custom;
+        r.settle();
+        QVERIFY(!r.timer.isRunning && !r.timer.isPaused);
+        QCOMPARE(r.view->modeContent(), static_cast<QWidget*>(r.view->customInput()));
+        // Segments are locked while running, so a click changes nothing.
+        r.timer.customMinutes = 1;
+        r.timer.start();
+        r.settle();
+        QVERIFY(r.timer.isRunning);
+        QTest::mouseClick(r.view->modeSelector()->segment(TimerMode::targetTime), Qt::LeftButton);
+        QCOMPARE(r.timer.mode.get(), TimerMode::custom);
+    }
+
+    void languageSwitchRedraws()
+    {
+        ViewRig r;
+        r.startPreset(1, 1000);
+        r.l10n.setCurrent(AppLanguage::chinese);
+        r.settle();
+        QCOMPARE(r.view->header()->text(), r.l10n.localized("title.counting").arg(r.timer.formattedDisplay()));
+        QCOMPARE(r.view->controlSection()->pauseButton()->text(), r.l10n.localized("control.pause"));
+        QCOMPARE(r.view->modeSelector()->segment(TimerMode::preset)->text(), r.l10n.localized("mode.preset"));
+        QVERIFY(r.view->modeSelector()->segment(TimerMode::preset)->text() != QStringLiteral("Preset"));
+        QVERIFY(r.timer.isRunning);
+    }
+};
+
+QTEST_MAIN(TestContentView)
+#include "test_content_view.moc"
