@@ -62,7 +62,7 @@ private Q_SLOTS:
                 QTRY_COMPARE(r.timer.remainingSeconds.get(), qint64(30));
                 r.pause();
             }},
-            {"ringing-stop", [](ViewRig& r) { r.ring(); }},
+            {"ringing-stop", [](ViewRig& r) { r.timer.setShowRestartOnExpire(false); r.ring(); }},
             {"ringing-restart", [](ViewRig& r) { r.timer.setShowRestartOnExpire(true); r.ring(); }},
         };
         for (const auto& [name, setup] : states)
@@ -136,6 +136,7 @@ private Q_SLOTS:
 
     void longReadoutFits()
     {
+        QApplication::setPalette(testPalette(false));
         ViewRig r;
         r.timer.mode = TimerMode::custom;
         r.timer.customMinutes = 999;
