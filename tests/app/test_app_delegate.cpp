@@ -291,6 +291,10 @@ private Q_SLOTS:
                                                           [&] { ++settingsPosts; });
         QTest::keyClick(&rig.window(), Qt::Key_Comma, Qt::ControlModifier);
         QCOMPARE(settingsPosts, 1);
+        // The settings popover took the keyboard, as popups do; close it.
+        QWidget* popover = QApplication::activePopupWidget();
+        QVERIFY(popover);
+        popover->close();
         // Hide takes Lumora's windows away, Show All brings them back.
         QTest::keyClick(&rig.window(), Qt::Key_H, Qt::ControlModifier);
         QVERIFY(!rig.window().isVisible());
