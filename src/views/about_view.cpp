@@ -1,5 +1,7 @@
 #include "views/about_view.h"
 
+#include "views/view_style.h"
+
 #include <QApplication>
 #include <QEvent>
 #include <QIcon>
@@ -10,14 +12,6 @@
 #include <QVBoxLayout>
 
 namespace {
-QFont fontOf(int pixelSize, QFont::Weight weight = QFont::Normal)
-{
-    QFont f = QApplication::font();
-    f.setPixelSize(pixelSize);
-    f.setWeight(weight);
-    return f;
-}
-
 // The application icon at 80 × 80, clipped to a rounded square.
 QPixmap roundedIcon(const QIcon& icon, qreal dpr)
 {
@@ -61,17 +55,17 @@ AboutView::AboutView(QString appName_, QString version_, QString detail_, QStrin
     }
 
     auto* name = new QLabel(appName, this);
-    name->setFont(fontOf(18, QFont::DemiBold));
+    name->setFont(viewstyle::font(18, QFont::DemiBold));
     name->setAlignment(Qt::AlignCenter);
     column->addWidget(name, 0, Qt::AlignHCenter);
 
     versionLabel_ = new QLabel(version, this);
-    versionLabel_->setFont(fontOf(12));
+    versionLabel_->setFont(viewstyle::font(12));
     versionLabel_->setAlignment(Qt::AlignCenter);
     column->addWidget(versionLabel_, 0, Qt::AlignHCenter);
 
     detailLabel_ = new QLabel(detail, this);
-    detailLabel_->setFont(fontOf(12));
+    detailLabel_->setFont(viewstyle::font(12));
     detailLabel_->setAlignment(Qt::AlignCenter);
     detailLabel_->setWordWrap(true);
     detailLabel_->setContentsMargins(20, 0, 20, 0);
@@ -79,7 +73,7 @@ AboutView::AboutView(QString appName_, QString version_, QString detail_, QStrin
 
     column->addSpacing(8);
     ok_ = new QPushButton(okTitle, this);
-    ok_->setFont(fontOf(11));
+    ok_->setFont(viewstyle::font(11));
     ok_->setFixedWidth(100);
     ok_->setDefault(true);
     // Filled with the accent colour, as the one prominent action here.

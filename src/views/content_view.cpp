@@ -186,9 +186,13 @@ void ContentView::sync()
     overlay_->sync();
     gear_->setEnabled(!timer_.isRinging);
     const QString settings = l10n_.localized("status.settings").remove(QChar(0x2026)).remove(QStringLiteral("...")).trimmed();
-    gear_->setAccessibleName(settings);
-    gear_->setToolTip(settings);
-    gear_->raise();
+    if (gear_->accessibleName() != settings) {
+        gear_->setAccessibleName(settings);
+        gear_->setToolTip(settings);
+    }
+    // The gear stays above the overlay, which raises itself when it shows.
+    if (children().constLast() != gear_)
+        gear_->raise();
 }
 
 void ContentView::paintEvent(QPaintEvent*)
