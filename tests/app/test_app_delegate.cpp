@@ -5,6 +5,7 @@
 #include "platform/app_notification_center.h"
 #include "shell_rig.h"
 #include "views/about_view.h"
+#include "views/content_view.h"
 
 #include <QAction>
 #include <QDialog>
@@ -77,6 +78,22 @@ private Q_SLOTS:
         QVERIFY(rig.tray->shown);
         // Until the main window has been active it is not tracked.
         QCOMPARE(rig.delegate().window(), nullptr);
+    }
+
+    void mainWindowIsFixedAndFrameless()
+    {
+        ShellRig rig;
+        rig.launch();
+        MainWindow& w = rig.window();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QCOMPARE(w.size(), QSize(360, 490));
+        QCOMPARE(w.minimumSize(), QSize(360, 490));
+        QCOMPARE(w.maximumSize(), QSize(360, 490));
+        QVERIFY(w.windowFlags().testFlag(Qt::FramelessWindowHint));
+        // No decoration around the window: its frame is its own rectangle.
+        QCOMPARE(w.windowHandle()->frameGeometry().size(), QSize(360, 490));
+        QVERIFY(qobject_cast<ContentView*>(w.contentWidget()));
+        QCOMPARE(w.contentWidget()->geometry(), QRect(0, 0, 360, 490));
     }
 
     void languageSwitchRebuildsMenusAndTitle_data()

@@ -1,0 +1,127 @@
+#include "platform/single_instance.h"
+#include "support/test_env.h"
+
+#include <QDeadlineTimer>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <cstdio>
+
+namespace {
+const QString appId = QStringLiteral("org.lumora.Lumora");
+
+// Started as a child of this test with LUMORA_TEST_CLAIM set: claims the
+// instance, prints its role (and "activated" when asked to show itself).
+int runClaimingChild()
+{
+    SingleInstance instance(appId);
+    const SingleInstance::Role role = instance.claim();
+    const char* names[] = {"primary", "secondary", "failed"};
+    std::printf("%s %s\n", names[int(role)], qPrintable(instance.mechanism()));
+    std::fflush(stdout);
+    if (role != SingleInstance::Role::primary)
+        return 0;
+    QObject::connect(&instance, &SingleInstance::activateRequested, [] {
+        std::printf("activated\n");
+        std::fflush(stdout);
+    });
+    QTimer::singleShot(20'000, QCoreApplication::instance(), &QCoreApplication::quit);
+    return QCoreApplication::exec();
+}
+
+QProcessEnvironment childEnvironment(const QString& bus, const QString& runtime)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LUMORA_TEST_CLAIM"), QStringLiteral("1"));
+    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus);
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+    return env;
+}
+
+void startChild(QProcess& p, const QProcessEnvironment& env)
+{
+    p.setProcessEnvironment(env);
+    p.start(QCoreApplication::applicationFilePath(), {});
+}
+
+QString firstLine(QProcess& p)
+{
+    QDeadlineTimer deadline(15'000);
+    while (!p.canReadLine() && p.state() != QProcess::NotRunning && !deadline.hasExpired())
+        p.waitForReadyRead(100);
+    if (!p.canReadLine())
+        qWarning() << "child said on stderr:" << p.readAllStandardError();
+    return QString::fromUtf8(p.readLine()).trimmed();
+}
+}  // namespace
+
+class TestSingleInstance : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void secondLumoraWakesTheFirstOnTheBus()
+    {
+        PrivateBus bus;
+        QVERIFY(bus.isRunning());
+        bus.exportAsSessionBus();
+        QTemporaryDir runtime;
+        SingleInstance first(appId);
+        QCOMPARE(first.claim(), SingleInstance::Role::primary);
+        QCOMPARE(first.mechanism(), QStringLiteral("bus"));
+        QSignalSpy woken(&first, &SingleInstance::activateRequested);
+
+        // The real executable, started again: it asks the first and leaves.
+        QTemporaryDir config;
+        QProcess second;
+        QProcessEnvironment env = childEnvironment(bus.address(), runtime.path());
+        env.remove(QStringLiteral("LUMORA_TEST_CLAIM"));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+        second.setProcessEnvironment(env);
+        second.start(QStringLiteral(LUMORA_EXECUTABLE), {});
+        QVERIFY(second.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(second.state() == QProcess::NotRunning, 30'000);
+        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second.exitCode(), 0);
+        QTRY_COMPARE(woken.count(), 1);
+    }
+
+    void withoutABusALocalSocketDecides()
+    {
+        QTemporaryDir runtime;
+        const QProcessEnvironment env =
+            childEnvironment(QStringLiteral("unix:path=%1/no-bus").arg(runtime.path()), runtime.path());
+        QProcess first;
+        startChild(first, env);
+        QCOMPARE(firstLine(first), QStringLiteral("primary local"));
+
+        QProcess second;
+        startChild(second, env);
+        QCOMPARE(firstLine(second), QStringLiteral("secondary"));
+        QVERIFY(second.waitForFinished(15'000));
+        QCOMPARE(second.exitCode(), 0);
+        QCOMPARE(firstLine(first), QStringLiteral("activated"));
+
+        // A first instance that died without cleaning up leaves nothing
+        // that stops the next start.
+        first.kill();
+        QVERIFY(first.waitForFinished(15'000));
+        QProcess third;
+        startChild(third, env);
+        QCOMPARE(firstLine(third), QStringLiteral("primary local"));
+        third.kill();
+        third.waitForFinished(15'000);
+    }
+};
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsSet("LUMORA_TEST_CLAIM")) {
+        QCoreApplication app(argc, argv);
+        return runClaimingChild();
+    }
+    QCoreApplication app(argc, argv);
+    TestSingleInstance test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "test_single_instance.moc"
