@@ -1,4 +1,5 @@
 #include "app/app_delegate.h"
+#include "app/bench_marks.h"
 #include "app/lumora_app.h"
 #include "app/termination_signals.h"
 #include "build_config.h"
@@ -7,6 +8,7 @@
 
 #include <QApplication>
 #include <cstdio>
+#include <memory>
 
 namespace {
 bool haveDisplay()
@@ -44,6 +46,9 @@ int main(int argc, char** argv)
     LumoraApp lumora;
     QObject::connect(&instance, &SingleInstance::activateRequested, &lumora.appDelegate(),
                      &AppDelegate::bringWindowToFront);
+    std::unique_ptr<BenchMarks> bench;
+    if (BenchMarks::wanted())
+        bench = std::make_unique<BenchMarks>(lumora);
     lumora.launch();
     // A click on one of our notifications brings the timer window forward.
     QObject::connect(&NotificationHelper::shared(), &NotificationHelper::activated,
