@@ -1,0 +1,259 @@
+#include "localization/localization_manager.h"
+#include "notifications/notification_helper.h"
+#include "platform/alarm_sound.h"
+#include "platform/defaults_store.h"
+#include "support/fake_clock.h"
+#include "support/notification_server.h"
+#include "support/test_env.h"
+#include "timer/timer_manager.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QSettings>
+#include <QTest>
+#include <csignal>
+
+namespace {
+struct CountingSound final : AlarmSound {
+    int plays = 0;
+    void play() override { ++plays; }
+};
+
+// An engine on a private config home and a fake clock that stands at
+// 10:00 local time.
+struct Engine {
+    TempConfigHome home;
+    std::unique_ptr<DefaultsStore> store = home.openStore();
+    FakeClock clock;
+    LocalizationManager l10n{*store, {QStringLiteral("en")}};
+    TimerManager timer{*store, clock, l10n};
+    CountingSound sound;
+    Engine() { timer.setAlarmSound(&sound); }
+
+    void startPreset(qint64 minutes)
+    {
+        timer.selectedPresetMinutes = minutes;
+        timer.start();
+    }
+    void startTarget(qint64 hour, qint64 minute)
+    {
+        timer.mode = TimerMode::targetTime;
+        timer.targetHour = hour;
+        timer.targetMinute = minute;
+        timer.start();
+    }
+};
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeAll(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+}  // namespace
+
+class TestFaults : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void wallClockSteps_data()
+    {
+        QTest::addColumn<bool>("target");
+        QTest::addColumn<qint64>("stepMs");
+        QTest::addColumn<qint64>("remainingAfterStep");
+        // A preset keeps its length; a target time keeps its clock time.
+        QTest::newRow("preset, an hour forward") << false << qint64(3'600'000) << qint64(600);
+        QTest::newRow("preset, an hour back") << false << qint64(-3'600'000) << qint64(600);
+        QTest::newRow("target, an hour back") << true << qint64(-3'600'000) << qint64(600 + 3600);
+        QTest::newRow("target, an hour forward") << true << qint64(3'600'000) << qint64(0);
+    }
+    void wallClockSteps()
+    {
+        QFETCH(bool, target);
+        QFETCH(qint64, stepMs);
+        QFETCH(qint64, remainingAfterStep);
+        Engine e;
+        if (target)
+            e.startTarget(10, 10);
+        else
+            e.startPreset(10);
+        QCOMPARE(e.timer.totalSeconds.get(), qint64(600));
+        e.clock.stepWall(stepMs);
+        if (remainingAfterStep == 0) {
+            // The chosen time has passed on the corrected clock: it rings now.
+            QTRY_VERIFY(e.timer.isRinging);
+            return;
+        }
+        QTRY_VERIFY(qAbs(e.timer.remainingSeconds.get() - remainingAfterStep) <= 1);
+        QVERIFY(e.timer.isRunning);
+        // It rings at the end of its length / at the chosen clock time.
+        e.clock.advance((remainingAfterStep - 2) * 1000);
+        QTest::qWait(250);
+        QVERIFY(!e.timer.isRinging);
+        e.clock.advance(2000);
+        QTRY_VERIFY(e.timer.isRinging);
+        QTRY_VERIFY(e.sound.plays >= 1);
+    }
+
+    void suspendPastTheEnd_data()
+    {
+        QTest::addColumn<bool>("target");
+        QTest::newRow("preset") << false;
+        QTest::newRow("target time") << true;
+    }
+    void suspendPastTheEnd()
+    {
+        QFETCH(bool, target);
+        Engine e;
+        if (target)
+            e.startTarget(10, 5);
+        else
+            e.startPreset(5);
+        // Asleep for an hour: both clocks jump, no tick ran in between.
+        e.clock.advance(3'600'000);
+        QTRY_VERIFY(e.timer.isRinging);
+        QCOMPARE(e.timer.remainingSeconds.get(), qint64(0));
+        QTRY_VERIFY(e.sound.plays >= 1);
+    }
+
+    void settingsFileFaults_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<bool>("othersSurvive");
+        QTest::newRow("garbage lines") << "corrupt" << true;
+        QTest::newRow("truncated mid-line") << "truncate" << true;
+        QTest::newRow("emptied") << "empty" << false;
+        QTest::newRow("deleted") << "delete" << false;
+        QTest::newRow("read-only") << "readonly" << true;
+        QTest::newRow("replaced by a folder") << "folder" << false;
+    }
+    void settingsFileFaults()
+    {
+        QFETCH(QString, fault);
+        QFETCH(bool, othersSurvive);
+        Engine e;
+        e.timer.setAppTheme(AppTheme::dark);
+        e.timer.setNotificationType(NotificationType::both);
+        e.l10n.setCurrent(AppLanguage::chinese);
+        const QString path = e.home.settingsFile();
+        const QByteArray good = readAll(path);
+        QVERIFY(good.contains("appTheme"));
+        e.startPreset(1);
+
+        if (fault == QLatin1String("corrupt")) {
+            writeAll(path, "\x01\x02 not = [ini\n" + good + "[[[\n=\n");
+        } else if (fault == QLatin1String("truncate")) {
+            // Cut into the last line: the lines before it are whole.
+            writeAll(path, good.left(good.lastIndexOf('\n', good.size() - 2) + 4));
+        } else if (fault == QLatin1String("empty")) {
+            writeAll(path, {});
+        } else if (fault == QLatin1String("delete")) {
+            QVERIFY(QFile::remove(path));
+        } else if (fault == QLatin1String("readonly")) {
+            QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+        } else if (fault == QLatin1String("folder")) {
+            QVERIFY(QFile::remove(path));
+            QVERIFY(QDir().mkpath(path));
+        }
+
+        // Reads and the next write go on; the countdown is untouched.
+        const AppTheme theme = e.timer.appTheme();
+        QVERIFY(theme == AppTheme::dark || theme == AppTheme::system);
+        e.timer.setShowRestartOnExpire(false);
+        QVERIFY(e.timer.isRunning);
+        e.clock.advance(61'000);
+        QTRY_VERIFY(e.timer.isRinging);
+
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+        if (QFileInfo(path).isDir())
+            return;
+        // A fresh reader sees a well-formed file: the new key, and the older
+        // keys wherever the fault left them readable.
+        QSettings reread(path, QSettings::IniFormat);
+        QCOMPARE(reread.status(), QSettings::NoError);
+        if (fault != QLatin1String("readonly") || QFileInfo(path).isWritable())
+            QCOMPARE(reread.value(TimerManager::showRestartOnExpireKey).toString(), QStringLiteral("false"));
+        if (othersSurvive && fault != QLatin1String("truncate")) {
+            QCOMPARE(reread.value(TimerManager::appThemeKey).toString(), QStringLiteral("dark"));
+            QCOMPARE(reread.value(TimerManager::notificationTypeKey).toString(), QStringLiteral("both"));
+        }
+    }
+
+    void servicesVanishWhileCounting_data()
+    {
+        QTest::addColumn<QString>("what");
+        QTest::newRow("notification server leaves") << "server";
+        QTest::newRow("session bus goes away") << "bus";
+    }
+    void servicesVanishWhileCounting()
+    {
+        QFETCH(QString, what);
+        auto bus = std::make_unique<PrivateBus>();
+        QVERIFY(bus->isRunning());
+        auto server = std::make_unique<NotificationServer>(bus->connect(QStringLiteral("server")));
+        NotificationHelper helper(bus->connect(QStringLiteral("client")));
+        Engine e;
+        e.timer.setNotificationType(NotificationType::both);
+        e.timer.setNotificationHelper(&helper);
+        e.startPreset(1);
+        e.clock.advance(20'000);
+        QTest::qWait(150);
+        if (what == QLatin1String("server"))
+            server.reset();
+        else {
+            server.reset();
+            bus.reset();
+        }
+        e.clock.advance(41'000);
+        QTRY_VERIFY(e.timer.isRinging);
+        QTRY_VERIFY_WITH_TIMEOUT(e.sound.plays >= 2, 5000);
+        e.timer.stopRinging();
+        e.timer.reset();
+        if (what == QLatin1String("server")) {
+            // The server comes back: the next expiry reaches it again.
+            server = std::make_unique<NotificationServer>(bus->connect(QStringLiteral("server2")));
+            e.startPreset(1);
+            e.clock.advance(61'000);
+            QTRY_VERIFY(e.timer.isRinging);
+            QTRY_COMPARE(server->received.size(), std::size_t(1));
+        }
+    }
+
+    void sigtermWhileRinging()
+    {
+        TempConfigHome home;
+        QProcess lumora;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path());
+        env.insert(QStringLiteral("LUMORA_BENCH_MARKS"), QStringLiteral("1"));
+        env.insert(QStringLiteral("LUMORA_BENCH_COUNTDOWN"), QStringLiteral("1"));
+        lumora.setProcessEnvironment(env);
+        lumora.start(QStringLiteral(LUMORA_EXECUTABLE), {});
+        QVERIFY(lumora.waitForStarted());
+        QByteArray out;
+        QTRY_VERIFY_WITH_TIMEOUT((out += lumora.readAllStandardOutput()).contains("lumora-bench ringing"), 30'000);
+        QTest::qWait(300);
+        ::kill(pid_t(lumora.processId()), SIGTERM);
+        QVERIFY(lumora.waitForFinished(15'000));
+        QCOMPARE(lumora.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(lumora.exitCode(), 0);
+        // Nothing half-written: no lock or temporary file, a readable store.
+        const QDir dir(QFileInfo(home.settingsFile()).absolutePath());
+        const QStringList left = dir.exists() ? dir.entryList(QDir::Files | QDir::Hidden) : QStringList();
+        for (const QString& name : left)
+            QVERIFY2(name == QFileInfo(home.settingsFile()).fileName(), qPrintable(name));
+        if (QFile::exists(home.settingsFile())) {
+            QSettings s(home.settingsFile(), QSettings::IniFormat);
+            QCOMPARE(s.status(), QSettings::NoError);
+        }
+    }
+};
+
+QTEST_MAIN(TestFaults)
+#include "test_faults.moc"
