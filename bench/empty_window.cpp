@@ -30,7 +30,9 @@ private:
 
 int main(int argc, char** argv)
 {
+    std::printf("lumora-bench main %lld\n", static_cast<long long>(QDateTime::currentMSecsSinceEpoch()));
     QApplication app(argc, argv);
+    std::printf("lumora-bench qapp %lld\n", static_cast<long long>(QDateTime::currentMSecsSinceEpoch()));
     EmptyWindow w;
     w.setFixedSize(360, 490);
     w.show();

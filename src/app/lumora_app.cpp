@@ -7,7 +7,9 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QEvent>
 #include <QTimer>
+#include <functional>
 
 LumoraApp::LumoraApp() : LumoraApp(std::make_unique<AppDelegate>()) {}
 
@@ -33,9 +35,48 @@ void LumoraApp::applyApplicationIdentity()
     QApplication::setWindowIcon(icon);
 }
 
+namespace {
+// Runs `then` once, on the turn after the window's first paint, or after
+// `fallbackMs` if the window is never drawn (hidden at once, never exposed).
+class FirstFrame final : public QObject {
+public:
+    FirstFrame(QWidget* window, int fallbackMs, std::function<void()> then)
+        : QObject(window), window_(window), then_(std::move(then))
+    {
+        window->installEventFilter(this);
+        QTimer::singleShot(fallbackMs, this, [this] { fire(); });
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == window_ && event->type() == QEvent::Paint)
+            QTimer::singleShot(0, this, [this] { fire(); });
+        return false;
+    }
+
+private:
+    void fire()
+    {
+        if (!then_)
+            return;
+        window_->removeEventFilter(this);
+        auto then = std::move(then_);
+        then_ = nullptr;
+        deleteLater();
+        then();
+    }
+
+    QWidget* window_;
+    std::function<void()> then_;
+};
+}  // namespace
+
 void LumoraApp::launch()
 {
-    // The stored theme is applied here, before the window first shows.
     window_->show();
-    QTimer::singleShot(0, appDelegate_.get(), &AppDelegate::applicationDidFinishLaunching);
+    // The rest of launching (tray, menus, reports) waits for the first frame,
+    // so the window appears as early as it can.
+    new FirstFrame(window_.get(), firstFrameFallbackMs,
+                   [delegate = appDelegate_.get()] { delegate->applicationDidFinishLaunching(); });
 }

@@ -22,8 +22,11 @@ public:
     AppDelegate& appDelegate() const { return *appDelegate_; }
     MainWindow& mainWindow() const { return *window_; }
 
-    // Shows the window and, on the first turn of the event loop, runs the
-    // delegate's launch sequence.
+    // Longest wait for the first frame before launching goes on anyway.
+    static constexpr int firstFrameFallbackMs = 300;
+
+    // Shows the window and, once it has been drawn, runs the delegate's
+    // launch sequence.
     void launch();
 
 private:

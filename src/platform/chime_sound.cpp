@@ -4,9 +4,20 @@
 #include <QAudioDevice>
 #include <QMediaDevices>
 #include <QSoundEffect>
+#include <QTimer>
 
 ChimeSound::ChimeSound(QObject* parent) : QObject(parent)
 {
+    // Opening the audio system takes a while; do it once the window is up,
+    // not on the way to the first frame.
+    QTimer::singleShot(loadDelayMs, this, &ChimeSound::load);
+}
+
+void ChimeSound::load()
+{
+    if (loaded_)
+        return;
+    loaded_ = true;
     // Without any output the effect could only fail; skip loading it.
     if (QMediaDevices::audioOutputs().isEmpty())
         return;
@@ -17,8 +28,9 @@ ChimeSound::ChimeSound(QObject* parent) : QObject(parent)
 
 ChimeSound::~ChimeSound() = default;
 
-bool ChimeSound::usesBeep() const
+bool ChimeSound::usesBeep()
 {
+    load();
     return !effect_ || effect_->status() == QSoundEffect::Error;
 }
 

@@ -15,10 +15,15 @@ public:
     explicit ChimeSound(QObject* parent = nullptr);
     ~ChimeSound() override;
 
+    static constexpr int loadDelayMs = 400;
+
     void play() override;
     // Whether the next play() will beep instead of chiming.
-    bool usesBeep() const;
+    bool usesBeep();
 
 private:
+    void load();
+
     QSoundEffect* effect_ = nullptr;
+    bool loaded_ = false;
 };

@@ -31,9 +31,15 @@ struct ShellRig {
     AppDelegate& delegate() const { return app->appDelegate(); }
     MainWindow& window() const { return app->mainWindow(); }
 
+    // Shows the window and waits for the launch sequence it starts.
     void launch()
     {
+        bool finished = false;
+        QObject context;
+        QObject::connect(&delegate(), &AppDelegate::launchStepFinished, &context,
+                         [&finished](const QString& step) { finished = step == QLatin1String("languageSubscription"); });
         app->launch();
+        QTRY_VERIFY(finished);
         settle();
     }
 
