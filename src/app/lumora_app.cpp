@@ -4,6 +4,8 @@
 #include "app/main_window.h"
 #include "build_config.h"
 #include "views/content_view.h"
+#include "timer/timer_manager.h"
+#include "views/theme.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -74,6 +76,9 @@ private:
 
 void LumoraApp::launch()
 {
+    // The stored theme, before the window is first drawn, so a dark choice
+    // never flashes light at start.
+    Theme::shared().apply(appDelegate_->timer().appTheme());
     window_->show();
     // The rest of launching (tray, menus, reports) waits for the first frame,
     // so the window appears as early as it can.

@@ -11,6 +11,7 @@
 #include "views/progress_ring.h"
 #include "views/ringing_overlay.h"
 #include "views/settings_popover.h"
+#include "views/settings_view.h"
 #include "views/target_time_input.h"
 #include "views/view_style.h"
 
@@ -102,6 +103,10 @@ ContentView::ContentView(TimerManager& timer, LocalizationManager& l10n, QWidget
     gear_->raise();
 
     popover_ = new SettingsPopover(this);
+    // A fresh panel each time the popover opens, on the same timer and texts.
+    popover_->setContentFactory([this](QWidget* parent, std::function<void()> close) {
+        return new SettingsView(timer_, l10n_, std::move(close), parent);
+    });
     connect(gear_, &FlatButton::clicked, this, [this] { setShowSettings(true); });
     AppNotificationCenter::defaultCenter().addObserver(AppNotificationCenter::openSettings, this,
                                                        [this] { setShowSettings(true); });

@@ -3,8 +3,6 @@
 #include "views/symbol.h"
 #include "views/view_style.h"
 
-#include <QFocusEvent>
-#include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -16,11 +14,8 @@ constexpr int detailSpacing = 2;
 }  // namespace
 
 FlatButton::FlatButton(Look look, QWidget* parent)
-    : QAbstractButton(parent), look_(look), textFont_(viewstyle::font(12)), detailFont_(viewstyle::font(11))
+    : FocusButton(parent), look_(look), textFont_(viewstyle::font(12)), detailFont_(viewstyle::font(11))
 {
-    setFocusPolicy(Qt::StrongFocus);
-    setAttribute(Qt::WA_Hover);
-    setCursor(Qt::PointingHandCursor);
     if (look == Look::stepper)
         hPadding_ = 0;
 }
@@ -210,7 +205,7 @@ void FlatButton::paintEvent(QPaintEvent*)
         inner.addRoundedRect(shape.adjusted(0.5, 0.5, -0.5, -0.5), r - 0.5, r - 0.5);
         p.strokePath(inner, QPen(c.stroke, 1));
     }
-    if (keyboardFocus_ && hasFocus()) {
+    if (showsFocusRing()) {
         QPainterPath ring;
         ring.addRoundedRect(shape.adjusted(1, 1, -1, -1), r - 1, r - 1);
         p.strokePath(ring, QPen(withAlpha(accent(palette()), look_ == Look::prominent ? 1.0 : 0.75), 2));
@@ -241,29 +236,4 @@ void FlatButton::paintEvent(QPaintEvent*)
         p.setPen(c.text);
         p.drawText(QRectF(x, box.top(), w, box.height()), Qt::AlignVCenter | Qt::AlignLeft, detail_);
     }
-}
-
-void FlatButton::keyPressEvent(QKeyEvent* event)
-{
-    // Enter activates the focused button, as Space does.
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && event->modifiers() == Qt::NoModifier) {
-        if (isEnabled())
-            click();
-        event->accept();
-        return;
-    }
-    QAbstractButton::keyPressEvent(event);
-}
-
-void FlatButton::focusInEvent(QFocusEvent* event)
-{
-    const auto reason = event->reason();
-    keyboardFocus_ = reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason;
-    QAbstractButton::focusInEvent(event);
-}
-
-void FlatButton::focusOutEvent(QFocusEvent* event)
-{
-    keyboardFocus_ = false;
-    QAbstractButton::focusOutEvent(event);
 }

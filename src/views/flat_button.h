@@ -1,12 +1,13 @@
 #pragma once
 
-#include <QAbstractButton>
+#include "views/focus_button.h"
+
 #include <QFont>
 
 // Every button of the timer window: one painted control with a few looks,
 // so the window looks the same on every desktop style and theme. Space and
 // Enter activate it; a focus ring shows when it was reached by keyboard.
-class FlatButton final : public QAbstractButton {
+class FlatButton final : public FocusButton {
     Q_OBJECT
 public:
     enum class Look {
@@ -46,9 +47,6 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-    void focusInEvent(QFocusEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     struct Ink {
@@ -66,7 +64,6 @@ private:
     QFont textFont_;
     QFont detailFont_;
     bool selected_ = false;
-    bool keyboardFocus_ = false;
     int minContentHeight_ = 0;
     int hPadding_ = 10;
 };

@@ -16,6 +16,13 @@ QFont font(int pixelSize, QFont::Weight weight = QFont::Normal);
 // The same, for read-outs that change while counting: digits of one width.
 QFont digitsFont(int pixelSize, QFont::Weight weight = QFont::Normal);
 
+// The height a line of text at `pixelSize` takes in the fixed-size panels,
+// the same for every font the desktop may substitute.
+constexpr int lineHeight(int pixelSize)
+{
+    return pixelSize + pixelSize / 5;
+}
+
 bool isDark(const QPalette& palette);
 
 QColor primary(const QPalette& palette);

@@ -6,6 +6,11 @@
 #include "shell_rig.h"
 #include "views/about_view.h"
 #include "views/content_view.h"
+#include "views/flat_button.h"
+#include "views/settings_option_row.h"
+#include "views/settings_popover.h"
+#include "views/settings_view.h"
+#include "views/view_style.h"
 
 #include <QAction>
 #include <QDialog>
@@ -474,6 +479,28 @@ private Q_SLOTS:
         QVERIFY(rig.window().isVisible());
         QVERIFY(!rig.window().isMinimized());
         QVERIFY(QTest::qWaitForWindowActive(&rig.window()));
+    }
+
+    void storedThemeIsInForceAtLaunch()
+    {
+        ShellRig rig;
+        rig.timer.setAppTheme(AppTheme::dark);
+        rig.launch();
+        QVERIFY(viewstyle::isDark(QApplication::palette()));
+        QTRY_VERIFY(viewstyle::isDark(rig.window().contentWidget()->palette()));
+
+        // The gear's popover holds the settings panel, on the same settings.
+        auto* content = qobject_cast<ContentView*>(rig.window().contentWidget());
+        QTest::mouseClick(content->gearButton(), Qt::LeftButton);
+        QTRY_VERIFY(content->settingsPopover()->isOpen());
+        auto* panel = qobject_cast<SettingsView*>(content->settingsPopover()->content());
+        QVERIFY(panel);
+        QVERIFY(panel->themeRows().at(1)->isSelected());
+        QTest::mouseClick(panel->themeRows().at(0), Qt::LeftButton);
+        QCOMPARE(rig.timer.appTheme(), AppTheme::light);
+        QVERIFY(!viewstyle::isDark(QApplication::palette()));
+        QTest::mouseClick(panel->closeButton(), Qt::LeftButton);
+        QTRY_VERIFY(!content->settingsPopover()->isOpen());
     }
 
     void openSettingsShowsTheWindowAndPosts()

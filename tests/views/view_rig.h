@@ -6,6 +6,7 @@
 #include "support/test_env.h"
 #include "timer/timer_manager.h"
 #include "views/content_view.h"
+#include "views/theme.h"
 
 #include <QApplication>
 #include <QTest>
@@ -63,26 +64,8 @@ struct ViewRig {
     std::unique_ptr<ContentView> view;
 };
 
-// Light and dark palettes of the kind the theme applies; the views draw only
-// with palette roles, so these are enough to see both.
+// The theme's own palettes; the views draw only with palette roles.
 inline QPalette testPalette(bool dark)
 {
-    QPalette p;
-    const QColor window = dark ? QColor(0x26, 0x26, 0x2a) : QColor(0xf5, 0xf5, 0xf7);
-    const QColor text = dark ? QColor(0xf2, 0xf2, 0xf5) : QColor(0x1c, 0x1c, 0x1e);
-    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-        p.setColor(group, QPalette::Window, window);
-        p.setColor(group, QPalette::WindowText, text);
-        p.setColor(group, QPalette::Text, text);
-        p.setColor(group, QPalette::Base, dark ? QColor(0x1e, 0x1e, 0x22) : Qt::white);
-        p.setColor(group, QPalette::Button, window);
-        p.setColor(group, QPalette::ButtonText, text);
-        p.setColor(group, QPalette::Highlight, dark ? QColor(0x3d, 0x8b, 0xf2) : QColor(0x1b, 0x6f, 0xe0));
-        p.setColor(group, QPalette::HighlightedText, Qt::white);
-    }
-    QColor dim = text;
-    dim.setAlphaF(0.4f);
-    p.setColor(QPalette::Disabled, QPalette::Text, dim);
-    p.setColor(QPalette::Disabled, QPalette::WindowText, dim);
-    return p;
+    return dark ? darkPalette() : lightPalette();
 }

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QColor>
+#include <QRect>
+#include <QString>
+
+class QPainter;
+class QPalette;
+
+// The left part of a settings row: a symbol in an 18-wide frame, then the
+// title over an optional smaller description.
+struct SettingsRowLabel {
+    static constexpr int iconFrame = 18;
+    static constexpr int iconSide = 14;
+    static constexpr int spacing = 10;
+    static constexpr int titleSize = 13;
+    static constexpr int descriptionSize = 10;
+
+    QString symbol;
+    QString title;
+    QString description;
+
+    int height() const;
+    // Paints into `area` (the row without its padding), vertically centred.
+    void paint(QPainter& painter, const QRect& area, const QColor& iconColour, const QPalette& palette) const;
+};

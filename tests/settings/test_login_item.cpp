@@ -1,0 +1,245 @@
+#include "settings_rig.h"
+
+#include "views/settings_switch_row.h"
+#include "views/switch_toggle.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <csignal>
+#include <sys/fsuid.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+namespace {
+QString autostartDir(const SettingsRig& r)
+{
+    return r.home.path() + QStringLiteral("/autostart");
+}
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+// desktop-file-validate's verdict, or empty when it passes.
+QString validate(const QString& path)
+{
+    QProcess p;
+    p.start(QStringLiteral("desktop-file-validate"), {path});
+    if (!p.waitForFinished(10'000))
+        return QStringLiteral("desktop-file-validate did not run");
+    const QString out = QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError()).trimmed();
+    return p.exitCode() == 0 && out.isEmpty() ? QString() : out;
+}
+
+// Makes file permissions count for this thread even when tests run as root.
+class Unprivileged {
+public:
+    Unprivileged()
+    {
+        if (::geteuid() == 0)
+            ::setfsuid(65534);
+    }
+    ~Unprivileged()
+    {
+        if (::geteuid() == 0)
+            ::setfsuid(0);
+    }
+};
+
+// Writes of more than a few bytes fail, as on a full disk.
+class FileSizeLimit {
+public:
+    FileSizeLimit()
+    {
+        ::getrlimit(RLIMIT_FSIZE, &saved_);
+        previous_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit tiny = saved_;
+        tiny.rlim_cur = 8;
+        ::setrlimit(RLIMIT_FSIZE, &tiny);
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previous_);
+    }
+
+private:
+    rlimit saved_{};
+    void (*previous_)(int) = nullptr;
+};
+
+// The real entry, with a condition that holds only while it is written.
+class GuardedLoginItem final : public LoginItem {
+public:
+    using Guard = std::function<std::shared_ptr<void>()>;
+    GuardedLoginItem(LoginItem& inner, Guard guard) : inner_(inner), guard_(std::move(guard)) {}
+
+    void setRegistered(bool on, Done done) override
+    {
+        QString error;
+        {
+            const auto held = guard_();
+            inner_.setRegistered(on, [&error](const QString& e) { error = e; });
+        }
+        done(error);
+    }
+
+private:
+    LoginItem& inner_;
+    Guard guard_;
+};
+
+void clickLaunch(SettingsRig& r)
+{
+    QTest::mouseClick(r.view->launchRow()->toggle(), Qt::LeftButton);
+    r.settle();
+}
+}  // namespace
+
+using Prepare = std::function<void(SettingsRig&)>;
+Q_DECLARE_METATYPE(Prepare)
+
+class TestLoginItem : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void registering_data()
+    {
+        QTest::addColumn<Prepare>("prepare");
+        QTest::newRow("fresh home") << Prepare([](SettingsRig&) {});
+        QTest::newRow("hand-written entry") << Prepare([](SettingsRig& r) {
+            QDir().mkpath(autostartDir(r));
+            writeFile(autostartDir(r) + QStringLiteral("/lumora.desktop"),
+                      "[Desktop Entry]\nType=Application\nName=Old\nExec=/old/lumora --tray\nHidden=true\n");
+        });
+        QTest::newRow("symlinked folder") << Prepare([](SettingsRig& r) {
+            QDir().mkpath(r.home.path() + QStringLiteral("/dotfiles/autostart"));
+            QFile::link(r.home.path() + QStringLiteral("/dotfiles/autostart"), autostartDir(r));
+        });
+    }
+    void registering()
+    {
+        QFETCH(Prepare, prepare);
+        SettingsRig r;
+        prepare(r);
+        const bool symlinked = QFileInfo(autostartDir(r)).isSymLink();
+        StdoutCapture out;
+        clickLaunch(r);
+        const QString entry = autostartDir(r) + QStringLiteral("/lumora.desktop");
+        QCOMPARE(readAll(entry), XdgAutostart::entryFor(QStringLiteral("/usr/bin/lumora")));
+        QVERIFY(readAll(entry).contains("\nExec=/usr/bin/lumora\n"));
+        QCOMPARE(validate(entry), QString());
+        QCOMPARE(QFileInfo(autostartDir(r)).isSymLink(), symlinked);
+        QVERIFY(r.home.openStore()->readBool(TimerManager::launchAtLoginKey, false));
+
+        clickLaunch(r);
+        QVERIFY(!QFileInfo::exists(entry));
+        QCOMPARE(QFileInfo(autostartDir(r)).isSymLink(), symlinked);
+        QVERIFY(!r.home.openStore()->readBool(TimerManager::launchAtLoginKey, true));
+        QCOMPARE(out.release(), QString());
+    }
+
+    void offWhenNeverRegisteredSucceeds()
+    {
+        SettingsRig r;
+        r.timer.setLaunchAtLogin(true);
+        r.open();
+        StdoutCapture out;
+        clickLaunch(r);
+        QCOMPARE(out.release(), QString());
+        QVERIFY(!r.timer.launchAtLogin());
+        QVERIFY(!r.view->launchRow()->toggle()->isChecked());
+    }
+
+    void programPathsNeedingQuotes_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QByteArray>("exec");
+        QTest::newRow("space") << QStringLiteral("/opt/My Apps/lumora") << QByteArray("\"/opt/My Apps/lumora\"");
+        QTest::newRow("quote and dollar") << QStringLiteral("/opt/a\"b$c/lumora") << QByteArray("\"/opt/a\\\\\"b\\\\$c/lumora\"");
+        QTest::newRow("percent") << QStringLiteral("/opt/100%/lumora") << QByteArray("/opt/100%%/lumora");
+        QTest::newRow("non-ascii") << QStringLiteral("/opt/计时/lumora") << QStringLiteral("\"/opt/计时/lumora\"").toUtf8();
+    }
+    void programPathsNeedingQuotes()
+    {
+        QFETCH(QString, program);
+        QFETCH(QByteArray, exec);
+        TempConfigHome home;
+        XdgAutostart item(program);
+        QString error = QStringLiteral("not called");
+        item.setRegistered(true, [&](const QString& e) { error = e; });
+        QCOMPARE(error, QString());
+        const QByteArray entry = readAll(XdgAutostart::entryPath());
+        QVERIFY2(entry.contains("\nExec=" + exec + "\n"), entry.constData());
+        QCOMPARE(validate(XdgAutostart::entryPath()), QString());
+        QVERIFY(XdgAutostart::entryFor(QStringLiteral("/opt/line\nbreak")).isEmpty());
+    }
+
+    void failuresRevertAndPrintOneLine_data()
+    {
+        QTest::addColumn<Prepare>("prepare");
+        QTest::addColumn<bool>("turningOn");
+        QTest::addColumn<bool>("limitFileSize");
+        QTest::addColumn<bool>("unprivileged");
+        const Prepare folderIsAFile = [](SettingsRig& r) { writeFile(autostartDir(r), "not a folder"); };
+        const Prepare entryIsAFolder = [](SettingsRig& r) { QDir().mkpath(autostartDir(r) + QStringLiteral("/lumora.desktop")); };
+        const Prepare readOnlyFolder = [](SettingsRig& r) {
+            QDir().mkpath(autostartDir(r));
+            writeFile(autostartDir(r) + QStringLiteral("/lumora.desktop"), "[Desktop Entry]\n");
+            ::chmod(QFile::encodeName(r.home.path()).constData(), 0755);
+            ::chmod(QFile::encodeName(autostartDir(r)).constData(), 0555);
+        };
+        QTest::newRow("folder cannot be made") << folderIsAFile << true << false << false;
+        QTest::newRow("entry is a folder, on") << entryIsAFolder << true << false << false;
+        QTest::newRow("entry is a folder, off") << entryIsAFolder << false << false << false;
+        QTest::newRow("read-only folder, on") << readOnlyFolder << true << false << true;
+        QTest::newRow("read-only folder, off") << readOnlyFolder << false << false << true;
+        QTest::newRow("disk full") << Prepare([](SettingsRig&) {}) << true << true << false;
+    }
+    void failuresRevertAndPrintOneLine()
+    {
+        QFETCH(Prepare, prepare);
+        QFETCH(bool, turningOn);
+        QFETCH(bool, limitFileSize);
+        QFETCH(bool, unprivileged);
+        SettingsRig r;
+        GuardedLoginItem item(r.loginItem, [=]() -> std::shared_ptr<void> {
+            if (unprivileged)
+                return std::make_shared<Unprivileged>();
+            if (limitFileSize)
+                return std::make_shared<FileSizeLimit>();
+            return nullptr;
+        });
+        r.timer.setLaunchAtLogin(!turningOn);
+        r.open(&item);
+        prepare(r);
+        const QString entry = autostartDir(r) + QStringLiteral("/lumora.desktop");
+        const QByteArray before = readAll(entry);
+        StdoutCapture out;
+        clickLaunch(r);
+        const QString printed = out.release();
+        ::chmod(QFile::encodeName(autostartDir(r)).constData(), 0755);
+
+        QVERIFY2(printed.startsWith(QString::fromUtf8(SettingsView::loginItemFailure)), qPrintable(printed));
+        QCOMPARE(printed.count(QLatin1Char('\n')), 1);
+        QVERIFY(printed.endsWith(QLatin1Char('\n')));
+        QVERIFY2(printed.size() > int(qstrlen(SettingsView::loginItemFailure)) + 5, qPrintable(printed));
+        QCOMPARE(r.timer.launchAtLogin(), !turningOn);
+        QCOMPARE(r.home.openStore()->readBool(TimerManager::launchAtLoginKey, turningOn), !turningOn);
+        QCOMPARE(r.view->launchRow()->toggle()->isChecked(), !turningOn);
+        // Nothing written half.
+        QCOMPARE(readAll(entry), before);
+    }
+};
+
+QTEST_MAIN(TestLoginItem)
+#include "test_login_item.moc"

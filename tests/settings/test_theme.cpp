@@ -1,0 +1,152 @@
+#include "localization/localization_manager.h"
+#include "platform/defaults_store.h"
+#include "platform/portal_appearance.h"
+#include "support/fake_clock.h"
+#include "support/test_env.h"
+#include "timer/timer_manager.h"
+#include "views/about_view.h"
+#include "views/content_view.h"
+#include "views/theme.h"
+#include "views/view_style.h"
+
+#include <QApplication>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusVariant>
+#include <QTest>
+
+// The desktop's settings portal as far as the colour scheme goes.
+class PortalStandIn final : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Settings")
+public:
+    explicit PortalStandIn(QDBusConnection bus) : bus_(bus) {}
+
+    bool publish()
+    {
+        return bus_.registerObject(QStringLiteral("/org/freedesktop/portal/desktop"), this,
+                                   QDBusConnection::ExportAllSlots)
+               && bus_.registerService(QStringLiteral("org.freedesktop.portal.Desktop"));
+    }
+
+    void setScheme(uint value)
+    {
+        scheme = value;
+        QDBusMessage signal = QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/portal/desktop"),
+                                                         QStringLiteral("org.freedesktop.portal.Settings"),
+                                                         QStringLiteral("SettingChanged"));
+        signal << QStringLiteral("org.freedesktop.appearance") << QStringLiteral("color-scheme")
+               << QVariant::fromValue(QDBusVariant(value));
+        bus_.send(signal);
+    }
+
+    uint scheme = 0;
+    int reads = 0;
+
+public Q_SLOTS:
+    // As older portals answer: the value wrapped once more.
+    QDBusVariant Read(const QString& nameSpace, const QString& key)
+    {
+        ++reads;
+        if (nameSpace != QLatin1String("org.freedesktop.appearance") || key != QLatin1String("color-scheme"))
+            return QDBusVariant(QString());
+        return QDBusVariant(QVariant::fromValue(QDBusVariant(scheme)));
+    }
+
+private:
+    QDBusConnection bus_;
+};
+
+namespace {
+bool darkWindow(QWidget& w)
+{
+    return viewstyle::isDark(w.palette());
+}
+}  // namespace
+
+class TestTheme : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void darkThenSystemFollowsThePortalLive()
+    {
+        PrivateBus bus;
+        QVERIFY(bus.isRunning());
+        PortalStandIn portal(bus.connect(QStringLiteral("portal")));
+        portal.scheme = 1;  // the desktop prefers dark
+        QVERIFY(portal.publish());
+        PortalAppearance appearance(bus.connect(QStringLiteral("lumora")));
+        QTRY_COMPARE(appearance.colorScheme(), ColorScheme::dark);
+
+        TempConfigHome home;
+        auto store = home.openStore();
+        FakeClock clock;
+        LocalizationManager l10n{*store, {QStringLiteral("en-US")}};
+        TimerManager timer{*store, clock, l10n};
+        ContentView main(timer, l10n);
+        AboutView about(QStringLiteral("Lumora"), QStringLiteral("1.0"), QStringLiteral("detail"), QStringLiteral("OK"), [] {});
+        main.show();
+        about.show();
+
+        Theme theme(&appearance);
+        int restyles = 0;
+        connect(&theme, &Theme::restyled, this, [&restyles] { ++restyles; });
+        theme.apply(AppTheme::light);
+        QTRY_VERIFY(!darkWindow(main) && !darkWindow(about));
+        theme.apply(AppTheme::dark);
+        QTRY_VERIFY(darkWindow(main) && darkWindow(about));
+        theme.apply(AppTheme::system);  // still dark: the desktop says so
+        QTest::qWait(20);
+        QVERIFY(darkWindow(main));
+        QCOMPARE(restyles, 2);
+
+        portal.setScheme(2);  // the desktop turns light
+        QTRY_VERIFY(!darkWindow(main) && !darkWindow(about));
+        portal.setScheme(1);
+        QTRY_VERIFY(darkWindow(main));
+
+        // A chosen theme ignores the desktop's changes.
+        theme.apply(AppTheme::light);
+        portal.setScheme(1);
+        QTest::qWait(100);
+        QVERIFY(!darkWindow(main));
+        QCOMPARE(portal.reads, 1);
+    }
+
+    void portalValues_data()
+    {
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<ColorScheme>("scheme");
+        QTest::newRow("none") << QVariant(0u) << ColorScheme::noPreference;
+        QTest::newRow("dark") << QVariant(1u) << ColorScheme::dark;
+        QTest::newRow("light") << QVariant(2u) << ColorScheme::light;
+        QTest::newRow("unknown number") << QVariant(7u) << ColorScheme::noPreference;
+        QTest::newRow("text") << QVariant(QStringLiteral("dark")) << ColorScheme::noPreference;
+        QTest::newRow("wrapped twice") << QVariant::fromValue(QDBusVariant(QVariant::fromValue(QDBusVariant(1u))))
+                                       << ColorScheme::dark;
+    }
+    void portalValues()
+    {
+        QFETCH(QVariant, value);
+        QFETCH(ColorScheme, scheme);
+        QCOMPARE(PortalAppearance::fromPortalValue(value), scheme);
+    }
+
+    void withoutPortalThePlatformPaletteDecides()
+    {
+        PrivateBus bus;
+        PortalAppearance appearance(bus.connect(QStringLiteral("lumora")));
+        QApplication::setPalette(darkPalette());
+        Theme followsDark(&appearance);
+        followsDark.apply(AppTheme::system);
+        QVERIFY(followsDark.isDark());
+        QApplication::setPalette(lightPalette());
+        Theme followsLight(nullptr);
+        followsLight.apply(AppTheme::system);
+        QVERIFY(!followsLight.isDark());
+        QTest::qWait(50);
+        QCOMPARE(appearance.colorScheme(), ColorScheme::noPreference);
+    }
+};
+
+QTEST_MAIN(TestTheme)
+#include "test_theme.moc"
