@@ -1,12 +1,18 @@
 #include "settings_rig.h"
 
+#include "platform/portal_autostart.h"
 #include "views/settings_switch_row.h"
 #include "views/switch_toggle.h"
 
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QTimer>
+#include <optional>
 #include <csignal>
 #include <sys/fsuid.h>
 #include <sys/resource.h>
@@ -106,6 +112,46 @@ void clickLaunch(SettingsRig& r)
 }
 }  // namespace
 
+// The desktop's Background portal: answers every request with `response`,
+// granting autostart as `grant` says.
+class BackgroundPortalStandIn final : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Background")
+public:
+    explicit BackgroundPortalStandIn(QDBusConnection bus) : bus_(bus) {}
+
+    bool publish()
+    {
+        return bus_.registerObject(QStringLiteral("/org/freedesktop/portal/desktop"), this,
+                                   QDBusConnection::ExportAllSlots)
+               && bus_.registerService(QStringLiteral("org.freedesktop.portal.Desktop"));
+    }
+
+    uint response = 0;
+    bool grant = true;
+    QVariantMap lastOptions;
+
+public Q_SLOTS:
+    QDBusObjectPath RequestBackground(const QString&, const QVariantMap& options, const QDBusMessage& call)
+    {
+        lastOptions = options;
+        QString sender = call.service().mid(1);
+        sender.replace(QLatin1Char('.'), QLatin1Char('_'));
+        const QString handle = QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2")
+                                   .arg(sender, options.value(QStringLiteral("handle_token")).toString());
+        QTimer::singleShot(10, this, [this, handle] {
+            QDBusMessage signal = QDBusMessage::createSignal(handle, QStringLiteral("org.freedesktop.portal.Request"),
+                                                             QStringLiteral("Response"));
+            signal << response << QVariantMap{{QStringLiteral("autostart"), grant}};
+            bus_.send(signal);
+        });
+        return QDBusObjectPath(handle);
+    }
+
+private:
+    QDBusConnection bus_;
+};
+
 using Prepare = std::function<void(SettingsRig&)>;
 Q_DECLARE_METATYPE(Prepare)
 
@@ -182,6 +228,49 @@ private Q_SLOTS:
         QVERIFY2(entry.contains("\nExec=" + exec + "\n"), entry.constData());
         QCOMPARE(validate(XdgAutostart::entryPath()), QString());
         QVERIFY(XdgAutostart::entryFor(QStringLiteral("/opt/line\nbreak")).isEmpty());
+    }
+
+    void backgroundPortal_data()
+    {
+        QTest::addColumn<bool>("on");
+        QTest::addColumn<uint>("response");
+        QTest::addColumn<bool>("grant");
+        QTest::addColumn<bool>("succeeds");
+        QTest::newRow("granted") << true << 0u << true << true;
+        QTest::newRow("off") << false << 0u << false << true;
+        QTest::newRow("refused by the user") << true << 1u << false << false;
+        QTest::newRow("not allowed") << true << 0u << false << false;
+        QTest::newRow("portal error") << true << 2u << false << false;
+    }
+    void backgroundPortal()
+    {
+        QFETCH(bool, on);
+        QFETCH(uint, response);
+        QFETCH(bool, grant);
+        QFETCH(bool, succeeds);
+        PrivateBus bus;
+        QVERIFY(bus.isRunning());
+        BackgroundPortalStandIn portal(bus.connect(QStringLiteral("portal")));
+        portal.response = response;
+        portal.grant = grant;
+        QVERIFY(portal.publish());
+        PortalAutostart item(bus.connect(QStringLiteral("lumora")));
+        std::optional<QString> error;
+        item.setRegistered(on, [&error](const QString& e) { error = e; });
+        QTRY_VERIFY(error.has_value());
+        QCOMPARE(error->isEmpty(), succeeds);
+        QCOMPARE(portal.lastOptions.value(QStringLiteral("autostart")).toBool(), on);
+        QCOMPARE(portal.lastOptions.value(QStringLiteral("commandline")).toStringList(), QStringList{QStringLiteral("lumora")});
+    }
+
+    void backgroundPortalMissing()
+    {
+        PrivateBus bus;
+        PortalAutostart item(bus.connect(QStringLiteral("lumora")));
+        std::optional<QString> error;
+        item.setRegistered(true, [&error](const QString& e) { error = e; });
+        QTRY_VERIFY(error.has_value());
+        QVERIFY(!error->isEmpty());
     }
 
     void failuresRevertAndPrintOneLine_data()
