@@ -162,6 +162,12 @@ QByteArray InstallReporter::body(const QString& installId, const QString& versio
 {
     if (installId.size() != 64)
         return {};
+    // Half a surrogate pair would go out as an escape no strict reader
+    // accepts: such a report is malformed, so none is sent.
+    for (const QString* text : {&version, &lang}) {
+        if (!text->isValidUtf16())
+            return {};
+    }
     const QJsonObject object{
         {QStringLiteral("installId"), installId},
         {QStringLiteral("appKey"), QStringLiteral("lumora")},

@@ -47,7 +47,7 @@ public:
     static QString fingerprint(const Options& options);
     static QString sha256Hex(const QByteArray& data);
     static QString appVersion(const QString& marketing, const QString& build);
-    // Compact JSON of the five members; empty if it does not survive a
-    // round trip (text JSON cannot carry), in which case nothing is sent.
+    // Compact UTF-8 JSON of the five members; empty (and nothing is sent)
+    // when a member is not valid Unicode or the text does not read back.
     static QByteArray body(const QString& installId, const QString& version, const QString& lang);
 };

@@ -64,11 +64,15 @@ void Updater::startUpdater()
 void Updater::scheduleNextCheck()
 {
     const qint64 interval = settings_.checkInterval.count();
-    const qint64 last = store().readInt(lastCheckKey, -1);
+    qint64 last = store().readInt(lastCheckKey, -1);
     const qint64 now = clock().wallMs();
-    // A last check "in the future" means the clock was set back: wait at
-    // most one interval from now rather than until that future time.
-    const qint64 remaining = last < 0 ? 0 : std::clamp<qint64>(last + interval - now, 0, interval);
+    if (last > now) {
+        // The clock was set back: count the day from now, not from a time
+        // that may lie years ahead.
+        last = now;
+        store().write(lastCheckKey, now);
+    }
+    const qint64 remaining = last < 0 ? 0 : std::max<qint64>(last + interval - now, 0);
     if (remaining == 0) {
         checkForUpdatesInBackground();
         scheduleTimer_.start(clampedMs(std::min(settings_.checkInterval, settings_.recheckInterval)));
@@ -216,19 +220,26 @@ UpdateCheckResult Updater::evaluate(const QByteArray& feedData, const UpdaterSet
         return result;
     }
     const AppcastItem* best = nullptr;
+    bool insecureNewer = false;
     for (const AppcastItem& item : feed.items) {
-        // A release whose page we would not open is no release for us.
-        if (!NetworkPolicy::isAllowed(item.downloadLink, settings.allowLoopbackHttp))
-            continue;
         const auto newer = VersionComparison::compare(item.version, settings.currentVersion);
         if (!newer || *newer <= 0)
             continue;
+        // A release whose page we would not open is not offered.
+        if (!NetworkPolicy::isAllowed(item.downloadLink, settings.allowLoopbackHttp)) {
+            insecureNewer = true;
+            continue;
+        }
         if (!best || VersionComparison::compare(item.version, best->version).value_or(0) > 0)
             best = &item;
     }
     if (best) {
         result.kind = Kind::updateFound;
         result.update = *best;
+    } else if (insecureNewer) {
+        // Not "up to date": there is a release, only not one we can offer.
+        result.kind = Kind::failed;
+        result.failure = Failure::insecureAddress;
     } else {
         result.kind = Kind::upToDate;
     }
