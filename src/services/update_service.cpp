@@ -2,12 +2,24 @@
 
 #include "localization/localization_manager.h"
 #include "notifications/notification_helper.h"
+#include "services/update_user_driver.h"
 #include "services/updater_controller.h"
 
 UpdateService::UpdateService(NotificationHelper& notifications, LocalizationManager& l10n,
-                             SettingsSource settings, QObject* parent)
-    : QObject(parent), notifications_(notifications), l10n_(l10n), settings_(std::move(settings))
+                             SettingsSource settings, UpdateUserDriver::FocusProbe immediateFocus,
+                             QObject* parent)
+    : QObject(parent),
+      notifications_(notifications),
+      l10n_(l10n),
+      settings_(std::move(settings)),
+      immediateFocus_(std::move(immediateFocus))
 {
+    // A click on the notice shows the update it announced.
+    connect(&notifications_, &NotificationHelper::activated, this,
+            [this](const QString& identifier, const QString&, const QString&) {
+                if (identifier == notificationIdentifier && controller_)
+                    controller_->userDriver().showPendingUpdate();
+            });
 }
 
 UpdateService::~UpdateService() = default;
@@ -21,7 +33,7 @@ UpdateService& UpdateService::shared()
 UpdaterController* UpdateService::controller()
 {
     if (!controller_)
-        controller_ = std::make_unique<UpdaterController>(true, this, settings_(), l10n_);
+        controller_ = std::make_unique<UpdaterController>(true, this, settings_(), l10n_, immediateFocus_);
     return controller_.get();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "services/update_user_driver.h"
 #include "services/update_user_driver_delegate.h"
 #include "services/updater_settings.h"
 
@@ -22,7 +23,8 @@ public:
     using SettingsSource = std::function<UpdaterSettings()>;
 
     UpdateService(NotificationHelper& notifications, LocalizationManager& l10n,
-                  SettingsSource settings = &UpdaterSettings::fromBuild, QObject* parent = nullptr);
+                  SettingsSource settings = &UpdaterSettings::fromBuild,
+                  UpdateUserDriver::FocusProbe immediateFocus = {}, QObject* parent = nullptr);
     ~UpdateService() override;
 
     static UpdateService& shared();
@@ -40,5 +42,6 @@ private:
     NotificationHelper& notifications_;
     LocalizationManager& l10n_;
     SettingsSource settings_;
+    UpdateUserDriver::FocusProbe immediateFocus_;
     std::unique_ptr<UpdaterController> controller_;
 };

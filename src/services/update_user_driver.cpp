@@ -64,10 +64,17 @@ void UpdateUserDriver::show(const UpdateCheckResult& result)
 
 void UpdateUserDriver::applicationBecameActive()
 {
-    if (!pending_ || !delegate_ || !delegate_->supportsGentleScheduledUpdateReminders())
-        return;
+    if (delegate_ && delegate_->supportsGentleScheduledUpdateReminders())
+        showPendingUpdate();
+}
+
+bool UpdateUserDriver::showPendingUpdate()
+{
+    if (!pending_)
+        return false;
     const AppcastItem update = *std::exchange(pending_, std::nullopt);
     showUpdate(update, true);
+    return true;
 }
 
 UpdateWindow& UpdateUserDriver::ensureWindow()

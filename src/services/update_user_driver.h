@@ -31,8 +31,11 @@ public:
     // A scheduled finding the delegate held back.
     std::optional<AppcastItem> pendingUpdate() const { return pending_; }
 
-    // The user turned to Lumora: a held-back update is shown now.
+    // The user turned to Lumora: with gentle reminders a held-back update
+    // is shown now.
     void applicationBecameActive();
+    // Shows the held-back update, if there is one (a click on its notice).
+    bool showPendingUpdate();
 
 private:
     void showUpdate(const AppcastItem& update, bool activate);

@@ -1,13 +1,13 @@
 #include "services/updater_controller.h"
 
-#include "services/update_user_driver.h"
 #include "services/updater.h"
 
 UpdaterController::UpdaterController(bool startingUpdater, UpdateUserDriverDelegate* userDriverDelegate,
-                                     UpdaterSettings settings, LocalizationManager& l10n, QObject* parent)
+                                     UpdaterSettings settings, LocalizationManager& l10n,
+                                     UpdateUserDriver::FocusProbe immediateFocus, QObject* parent)
     : QObject(parent),
       updater_(std::make_unique<Updater>(std::move(settings))),
-      userDriver_(std::make_unique<UpdateUserDriver>(l10n, userDriverDelegate))
+      userDriver_(std::make_unique<UpdateUserDriver>(l10n, userDriverDelegate, std::move(immediateFocus)))
 {
     connect(updater_.get(), &Updater::checkFinished, userDriver_.get(), &UpdateUserDriver::show);
     if (startingUpdater)

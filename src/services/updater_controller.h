@@ -1,12 +1,12 @@
 #pragma once
 
+#include "services/update_user_driver.h"
 #include "services/updater_settings.h"
 
 #include <QObject>
 #include <memory>
 
 class LocalizationManager;
-class UpdateUserDriver;
 class UpdateUserDriverDelegate;
 class Updater;
 
@@ -15,8 +15,11 @@ class Updater;
 class UpdaterController final : public QObject {
     Q_OBJECT
 public:
+    // `immediateFocus` tells whether the user is with Lumora right now; the
+    // application's active state when empty.
     UpdaterController(bool startingUpdater, UpdateUserDriverDelegate* userDriverDelegate,
-                      UpdaterSettings settings, LocalizationManager& l10n, QObject* parent = nullptr);
+                      UpdaterSettings settings, LocalizationManager& l10n,
+                      UpdateUserDriver::FocusProbe immediateFocus = {}, QObject* parent = nullptr);
     ~UpdaterController() override;
 
     Updater& updater() const { return *updater_; }

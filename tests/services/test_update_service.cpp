@@ -2,7 +2,9 @@
 // notice on a private notification bus, and the two manual-check paths.
 #include "app/shell_rig.h"
 #include "build_config.h"
+#include "feed_fixture.h"
 #include "localization/localization_manager.h"
+#include "loopback_http_server.h"
 #include "notifications/notification_helper.h"
 #include "platform/defaults_store.h"
 #include "services/update_service.h"
@@ -11,6 +13,7 @@
 #include "services/update_window.h"
 #include "services/updater.h"
 #include "services/updater_controller.h"
+#include "support/fake_clock.h"
 #include "support/notification_server.h"
 #include "support/test_env.h"
 
@@ -121,6 +124,44 @@ private Q_SLOTS:
         QCOMPARE(server.received[0].replacesId, 0u);
         QCOMPARE(server.received[1].replacesId, server.received[0].id);
         QCOMPARE(server.received[1].body, QStringLiteral("Version 2.1 is ready to install."));
+    }
+
+    // The whole way: the starting controller checks on schedule, finds a
+    // release while the user is elsewhere, posts the notice and shows the
+    // release when the notice is clicked.
+    void backgroundFindingEndToEnd()
+    {
+        using namespace std::chrono_literals;
+        PrivateBus bus;
+        NotificationServer notices(bus.connect(QStringLiteral("server")));
+        NotificationHelper helper(bus.connect(QStringLiteral("client")));
+        LoopbackHttpServer feedServer;
+        feedServer.response.body = FeedFixture::feed({FeedFixture::item(QStringLiteral("2.0"))});
+        TempConfigHome home;
+        auto store = home.openStore();
+        LocalizationManager l10n(*store, {QStringLiteral("en")});
+        FakeClock clock;
+        UpdaterSettings settings;
+        settings.feedUrl = feedServer.url(QStringLiteral("/appcast.xml"));
+        settings.currentVersion = QStringLiteral("1.0");
+        settings.firstCheckDelay = 10ms;
+        settings.allowLoopbackHttp = true;
+        settings.store = store.get();
+        settings.clock = &clock;
+        UpdateService service(helper, l10n, [settings] { return settings; }, [] { return false; });
+
+        UpdaterController* controller = service.controller();
+        QVERIFY(controller->updater().isStarted());
+        QTRY_COMPARE(notices.received.size(), size_t(1));
+        QCOMPARE(int(feedServer.requests.size()), 1);
+        QCOMPARE(notices.received[0].body, QStringLiteral("Version 2.0 is ready to install."));
+        QVERIFY(!controller->userDriver().window());
+        QVERIFY(controller->userDriver().pendingUpdate().has_value());
+
+        QTest::qWait(50);  // the server's id travels back
+        notices.invokeAction(notices.received[0].id, QStringLiteral("default"));
+        QTRY_VERIFY(controller->userDriver().window() && controller->userDriver().window()->isVisible());
+        QCOMPARE(controller->userDriver().window()->heading(), QStringLiteral("Lumora 2.0 is available."));
     }
 
     // A scheduled finding held back is not shown, and appears once the
