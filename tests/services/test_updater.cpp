@@ -43,7 +43,7 @@ struct Rig {
     {
         settings.feedUrl = feedUrl;
         settings.currentVersion = QStringLiteral("1.9");
-        settings.timeout = 400ms;
+        settings.timeout = 5s;  // rows about timeouts shorten it
         settings.maxFeedBytes = 4096;
         settings.allowLoopbackHttp = true;
         settings.firstCheckDelay = 0ms;
@@ -226,6 +226,8 @@ private Q_SLOTS:
         if (!location.isEmpty())
             server.response.headers.append({"Location", location});
         Rig rig(server.url(QStringLiteral("/appcast.xml")));
+        if (silent)
+            rig.settings.timeout = 300ms;
         auto controller = rig.controller();
         QSignalSpy finished(&controller->updater(), &Updater::checkFinished);
         if (manual)
