@@ -117,7 +117,7 @@ QUrl InstallReporter::endpoint(const Options& options)
     // A host setting that smuggles in a path, query or account is no host.
     if (!url.isValid() || url.path() != path || url.hasQuery() || url.hasFragment() || !url.userInfo().isEmpty())
         return {};
-    if (!NetworkPolicy::isAllowed(url, true))
+    if (!NetworkPolicy::isAllowed(url, options.allowLoopbackHttp))
         return {};
     return url;
 }

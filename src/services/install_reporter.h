@@ -23,6 +23,7 @@ public:
     struct Options {
         QString host;  // host[:port]; empty: no report
         QString scheme = QStringLiteral("https");
+        bool allowLoopbackHttp = false;  // tests only
         QStringList machineIdFiles = {QStringLiteral("/etc/machine-id"),
                                       QStringLiteral("/var/lib/dbus/machine-id")};
         std::optional<QString> hostName;   // the system's when empty

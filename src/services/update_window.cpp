@@ -23,9 +23,6 @@ UpdateWindow::UpdateWindow(QWidget* parent)
 
     heading_->setWordWrap(true);
     heading_->setTextFormat(Qt::PlainText);
-    QFont bold = heading_->font();
-    bold.setBold(true);
-    heading_->setFont(bold);
 
     // The notes come from the feed: shown as text, never as markup.
     notes_->setReadOnly(true);
@@ -56,6 +53,7 @@ void UpdateWindow::showUpdate(const QString& heading, const QString& notes, cons
 {
     showingUpdate_ = true;
     downloadPage_ = downloadPage;
+    setHeadingBold(true);
     heading_->setText(heading);
     notes_->setPlainText(notes);
     notes_->show();
@@ -72,6 +70,7 @@ void UpdateWindow::showMessage(const QString& text, const QString& okLabel)
 {
     showingUpdate_ = false;
     downloadPage_ = QUrl();
+    setHeadingBold(false);
     heading_->setText(text);
     notes_->clear();
     notes_->hide();
@@ -91,6 +90,14 @@ void UpdateWindow::present(bool activate)
         raise();
         activateWindow();
     }
+}
+
+void UpdateWindow::setHeadingBold(bool bold)
+{
+    // A release's version stands out; a plain sentence does not.
+    QFont font = heading_->font();
+    font.setBold(bold);
+    heading_->setFont(font);
 }
 
 QString UpdateWindow::heading() const

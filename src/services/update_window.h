@@ -32,6 +32,7 @@ public:
 
 private:
     void openDownloadPage();
+    void setHeadingBold(bool bold);
 
     QLabel* heading_;
     QPlainTextEdit* notes_;

@@ -13,6 +13,7 @@
 
 #include <QDesktopServices>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QSslSocket>
 #include <QTest>
@@ -251,6 +252,10 @@ private Q_SLOTS:
         }
         QVERIFY(window && window->isVisible());
         QCOMPARE(window->heading(), shown);
+        // For a person to look at.
+        QString tag = QString::fromLatin1(QTest::currentDataTag());
+        tag.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9]+")), QStringLiteral("-"));
+        window->grab().save(QStringLiteral("%1/update-window-%2.png").arg(testOutputDir(), tag));
         QCOMPARE(window->isShowingUpdate(), kind == int(Kind::updateFound));
         if (window->isShowingUpdate()) {
             QCOMPARE(window->notes(), QStringLiteral("Starts faster."));
