@@ -189,6 +189,8 @@ private Q_SLOTS:
                                     << int(Failure::none) << QStringLiteral("Lumora is up to date.");
         QTest::newRow("server error") << 500 << QByteArray("oops") << QByteArray() << false << true << failed
                                       << int(Failure::httpStatus) << failedText;
+        QTest::newRow("unreachable") << 0 << QByteArray() << QByteArray() << false << true << failed
+                                     << int(Failure::network) << failedText;
         QTest::newRow("not found") << 404 << QByteArray() << QByteArray() << false << true << failed
                                    << int(Failure::httpStatus) << failedText;
         QTest::newRow("timeout") << 200 << newer << QByteArray() << true << true << failed
@@ -226,7 +228,9 @@ private Q_SLOTS:
         server.response.silent = silent;
         if (!location.isEmpty())
             server.response.headers.append({"Location", location});
-        Rig rig(server.url(QStringLiteral("/appcast.xml")));
+        // Status 0: nobody listens at the address.
+        Rig rig(status == 0 ? QUrl(QStringLiteral("http://127.0.0.1:1/appcast.xml"))
+                            : server.url(QStringLiteral("/appcast.xml")));
         if (silent)
             rig.settings.timeout = 300ms;
         auto controller = rig.controller();
@@ -240,9 +244,11 @@ private Q_SLOTS:
         QCOMPARE(int(result.kind), kind);
         QCOMPARE(int(result.failure), failure);
         QCOMPARE(result.userInitiated, manual);
-        QCOMPARE(int(server.requests.size()), 1);
-        QCOMPARE(server.requests[0].method, QByteArray("GET"));
-        QCOMPARE(server.requests[0].target, QByteArray("/appcast.xml"));
+        QCOMPARE(int(server.requests.size()), status == 0 ? 0 : 1);
+        if (status != 0) {
+            QCOMPARE(server.requests[0].method, QByteArray("GET"));
+            QCOMPARE(server.requests[0].target, QByteArray("/appcast.xml"));
+        }
         QVERIFY(!controller->updater().isChecking());
 
         UpdateWindow* window = controller->userDriver().window();
