@@ -331,5 +331,49 @@
         <source>Increase %1</source>
         <translation>Increase %1</translation>
     </message>
+    <message id="update.windowTitle">
+        <source>Software Update</source>
+        <translation>Software Update</translation>
+    </message>
+    <message id="update.available">
+        <source>Lumora %1 is available.</source>
+        <translation>Lumora %1 is available.</translation>
+    </message>
+    <message id="update.noNotes">
+        <source>No release notes were published for this version.</source>
+        <translation>No release notes were published for this version.</translation>
+    </message>
+    <message id="update.download">
+        <source>Open Download Page</source>
+        <translation>Open Download Page</translation>
+    </message>
+    <message id="update.later">
+        <source>Later</source>
+        <translation>Later</translation>
+    </message>
+    <message id="update.ok">
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message id="update.upToDate">
+        <source>Lumora is up to date.</source>
+        <translation>Lumora is up to date.</translation>
+    </message>
+    <message id="update.failed">
+        <source>Lumora could not check for updates; please try again later.</source>
+        <translation>Lumora could not check for updates; please try again later.</translation>
+    </message>
+    <message id="update.notConfigured">
+        <source>Updates are not configured for this build of Lumora.</source>
+        <translation>Updates are not configured for this build of Lumora.</translation>
+    </message>
+    <message id="notify.updateTitle">
+        <source>Lumora Update Available</source>
+        <translation>Lumora Update Available</translation>
+    </message>
+    <message id="notify.updateBody">
+        <source>Version %1 is ready to install.</source>
+        <translation>Version %1 is ready to install.</translation>
+    </message>
 </context>
 </TS>

@@ -331,5 +331,49 @@
         <source>Increase %1</source>
         <translation>增加%1</translation>
     </message>
+    <message id="update.windowTitle">
+        <source>Software Update</source>
+        <translation>软件更新</translation>
+    </message>
+    <message id="update.available">
+        <source>Lumora %1 is available.</source>
+        <translation>Lumora %1 现已推出。</translation>
+    </message>
+    <message id="update.noNotes">
+        <source>No release notes were published for this version.</source>
+        <translation>此版本没有发布说明。</translation>
+    </message>
+    <message id="update.download">
+        <source>Open Download Page</source>
+        <translation>打开下载页面</translation>
+    </message>
+    <message id="update.later">
+        <source>Later</source>
+        <translation>稍后</translation>
+    </message>
+    <message id="update.ok">
+        <source>OK</source>
+        <translation>好</translation>
+    </message>
+    <message id="update.upToDate">
+        <source>Lumora is up to date.</source>
+        <translation>Lumora 已是最新版本。</translation>
+    </message>
+    <message id="update.failed">
+        <source>Lumora could not check for updates; please try again later.</source>
+        <translation>Lumora 无法检查更新，请稍后再试。</translation>
+    </message>
+    <message id="update.notConfigured">
+        <source>Updates are not configured for this build of Lumora.</source>
+        <translation>此版本的 Lumora 未配置更新。</translation>
+    </message>
+    <message id="notify.updateTitle">
+        <source>Lumora Update Available</source>
+        <translation>Lumora 有可用更新</translation>
+    </message>
+    <message id="notify.updateBody">
+        <source>Version %1 is ready to install.</source>
+        <translation>版本 %1 已可安装。</translation>
+    </message>
 </context>
 </TS>

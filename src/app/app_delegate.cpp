@@ -8,6 +8,10 @@
 #include "platform/app_notification_center.h"
 #include "platform/status_item.h"
 #include "platform/system_tray_backend.h"
+#include "services/install_reporter.h"
+#include "services/update_service.h"
+#include "services/updater.h"
+#include "services/updater_controller.h"
 #include "timer/timer_manager.h"
 #include "views/about_view.h"
 
@@ -105,13 +109,14 @@ void AppDelegate::applicationDidFinishLaunching()
 
 void AppDelegate::sendInstallReport()
 {
-    // InstallReporter::report() goes here: the one install report per launch.
+    // The one install report of this launch; it returns at once.
+    InstallReporter::report();
 }
 
 void AppDelegate::readUpdateController()
 {
-    // UpdateService::shared().controller is read here: the first read starts
-    // the updater.
+    // The first read makes the controller, which starts the scheduled checks.
+    UpdateService::shared().controller();
 }
 
 void AppDelegate::installMainMenu()
@@ -352,7 +357,7 @@ void AppDelegate::changeLanguage(QAction* sender)
 
 void AppDelegate::checkForUpdates()
 {
-    // UpdateService::shared().controller's updater checks for updates here.
+    UpdateService::shared().controller()->updater().checkForUpdates();
 }
 
 // --- windows ---------------------------------------------------------------------

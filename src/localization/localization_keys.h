@@ -9,7 +9,7 @@ struct LocalizationKey {
     bool placeholder;
 };
 
-inline constexpr std::array<LocalizationKey, 82> localizationCatalogue{{
+inline constexpr std::array<LocalizationKey, 93> localizationCatalogue{{
     {"lang.system", false},
     {"lang.chinese", false},
     {"lang.english", false},
@@ -93,4 +93,16 @@ inline constexpr std::array<LocalizationKey, 82> localizationCatalogue{{
     // timer window: names of the stepper buttons for assistive technology
     {"a11y.decrease", true},
     {"a11y.increase", true},
+    // updater: its window and the background notice
+    {"update.windowTitle", false},
+    {"update.available", true},
+    {"update.noNotes", false},
+    {"update.download", false},
+    {"update.later", false},
+    {"update.ok", false},
+    {"update.upToDate", false},
+    {"update.failed", false},
+    {"update.notConfigured", false},
+    {"notify.updateTitle", false},
+    {"notify.updateBody", true},
 }};

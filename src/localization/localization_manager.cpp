@@ -83,7 +83,17 @@ const QTranslator* LocalizationManager::tableFor(const QString& code) const
 QString LocalizationManager::localized(const QString& key, const QString& comment) const
 {
     Q_UNUSED(comment);
-    const QTranslator* table = tableFor(effectiveCode());
+    return lookup(effectiveCode(), key);
+}
+
+QString LocalizationManager::systemLocalized(const QString& key) const
+{
+    return lookup(systemCode_, key);
+}
+
+QString LocalizationManager::lookup(const QString& code, const QString& key) const
+{
+    const QTranslator* table = tableFor(code);
     if (!table)
         return key;
     const QByteArray id = key.toUtf8();

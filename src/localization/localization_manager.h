@@ -39,6 +39,10 @@ public:
     // The text for `key` in the current language; the key itself when absent.
     QString localized(const QString& key, const QString& comment = {}) const;
 
+    // The text for `key` in the system's language, whatever Lumora's own
+    // choice; for notices that follow the desktop (the update notice).
+    QString systemLocalized(const QString& key) const;
+
     // The table that `localized` reads now ("zh-Hans" or "en").
     QString effectiveCode() const;
 
@@ -48,6 +52,7 @@ Q_SIGNALS:
 private:
     void apply();
     const QTranslator* tableFor(const QString& code) const;
+    QString lookup(const QString& code, const QString& key) const;
 
     DefaultsStore& store_;
     QString systemCode_;
