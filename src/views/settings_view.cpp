@@ -2,6 +2,9 @@
 
 #include "localization/localization_manager.h"
 #include "platform/login_item.h"
+#include "services/update_service.h"
+#include "services/updater.h"
+#include "services/updater_controller.h"
 #include "timer/timer_manager.h"
 #include "views/divider.h"
 #include "views/flat_button.h"
@@ -44,6 +47,8 @@ SettingsView::SettingsView(TimerManager& timer, LocalizationManager& l10n, std::
         services_.theme = &Theme::shared();
     if (!services_.loginItem)
         services_.loginItem = &LoginItem::shared();
+    if (!services_.checkForUpdates)
+        services_.checkForUpdates = [] { UpdateService::shared().controller()->updater().checkForUpdates(); };
     setObjectName(QStringLiteral("settingsView"));
     setFixedSize(width, height);
 

@@ -1,5 +1,10 @@
 // The update service: its answer to the delegate question, the quiet
 // notice on a private notification bus, and the two manual-check paths.
+#include "views/content_view.h"
+#include "views/flat_button.h"
+#include "views/settings_option_row.h"
+#include "views/settings_popover.h"
+#include "views/settings_view.h"
 #include "app/shell_rig.h"
 #include "build_config.h"
 #include "feed_fixture.h"
@@ -210,8 +215,14 @@ private Q_SLOTS:
         QAction* statusMenuItem = findAction(rig.delegate().statusItem()->menu(), item);
         QVERIFY(statusMenuItem);
         statusMenuItem->trigger();
-        // The settings row's path.
-        UpdateService::shared().controller()->updater().checkForUpdates();
+        // The settings panel's row, clicked in the gear's popover.
+        auto* content = qobject_cast<ContentView*>(rig.window().contentWidget());
+        QVERIFY(content);
+        QTest::mouseClick(content->gearButton(), Qt::LeftButton);
+        QTRY_VERIFY(content->settingsPopover()->isOpen());
+        auto* panel = qobject_cast<SettingsView*>(content->settingsPopover()->content());
+        QVERIFY(panel);
+        QTest::mouseClick(panel->updateRow(), Qt::LeftButton);
 
         QCOMPARE(started.size(), 3);
         for (const auto& call : started)
