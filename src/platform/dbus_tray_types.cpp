@@ -129,6 +129,12 @@ void registerDBusTrayTypes()
         qDBusRegisterMetaType<DBusMenuEvent>();
         qDBusRegisterMetaType<DBusMenuEventList>();
         qDBusRegisterMetaType<DBusMenuShortcut>();
+        // Signatures name the aliases, so those names must resolve too.
+        qRegisterMetaType<DBusImageList>("DBusImageList");
+        qRegisterMetaType<DBusMenuItemList>("DBusMenuItemList");
+        qRegisterMetaType<DBusMenuItemKeysList>("DBusMenuItemKeysList");
+        qRegisterMetaType<DBusMenuEventList>("DBusMenuEventList");
+        qRegisterMetaType<DBusMenuShortcut>("DBusMenuShortcut");
         return true;
     }();
     Q_UNUSED(registered);
