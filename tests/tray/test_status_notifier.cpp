@@ -14,7 +14,9 @@
 #include <QAction>
 #include <QDBusObjectPath>
 #include <QFontMetricsF>
+#include <QProcess>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QSignalSpy>
 #include <QtEndian>
 
@@ -74,6 +76,41 @@ class TestStatusNotifier : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    // The executable itself on a session bus with a panel: the title stands
+    // in the panel, and the exported menu's Quit ends it.
+    void lumoraShowsItsTitleInThePanel()
+    {
+        PrivateBus bus;
+        StatusNotifierWatcher watcher(bus.connect(QStringLiteral("watcher")));
+        QVERIFY(watcher.isRegistered());
+        QTemporaryDir config;
+        QTemporaryDir runtime;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus.address());
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+        env.insert(QStringLiteral("LANG"), QStringLiteral("en_US.UTF-8"));
+        env.insert(QStringLiteral("LANGUAGE"), QStringLiteral("en"));
+        env.remove(QStringLiteral("LC_ALL"));
+        QProcess lumora;
+        lumora.setProcessEnvironment(env);
+        lumora.start(QStringLiteral(LUMORA_EXECUTABLE), {});
+        QVERIFY(lumora.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(!watcher.items.isEmpty(), 30'000);
+
+        PanelHost host(bus.connect(QStringLiteral("host")), watcher.items.first());
+        QCOMPARE(host.itemProperty("XAyatanaLabel").toString(), kIdle);
+        QVERIFY(!host.itemProperty("XAyatanaLabelGuide").toString().isEmpty());
+        const DBusMenuLayoutItem root = layoutOf(host.menuCall("GetLayout", {0, -1, QStringList{}}));
+        QCOMPARE(root.children.size(), 6);
+        QCOMPARE(root.children.at(5).properties.value("label").toString(), QStringLiteral("Quit"));
+        host.menuCall("Event", {root.children.at(5).id, QStringLiteral("clicked"),
+                                QVariant::fromValue(QDBusVariant(0)), 0u});
+        QVERIFY(lumora.waitForFinished(20'000));
+        QCOMPARE(lumora.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(lumora.exitCode(), 0);
+    }
+
     void registersAndExportsEveryProperty()
     {
         SniShell shell;
