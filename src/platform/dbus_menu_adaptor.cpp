@@ -131,8 +131,11 @@ void DBusMenuAdaptor::adopt(QMenu* menu)
 
 bool DBusMenuAdaptor::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::ActionAdded || event->type() == QEvent::ActionRemoved) {
-        // The action list changes only after the event: look once it settled.
+    const bool structural = event->type() == QEvent::ActionAdded || event->type() == QEvent::ActionRemoved;
+    if (structural && !layoutPending_) {
+        // The action list changes only after the event, and often many times
+        // in a row: look once, when it has settled.
+        layoutPending_ = true;
         QMetaObject::invokeMethod(this, &DBusMenuAdaptor::structureChanged, Qt::QueuedConnection);
     }
     return QDBusAbstractAdaptor::eventFilter(watched, event);
@@ -140,6 +143,7 @@ bool DBusMenuAdaptor::eventFilter(QObject* watched, QEvent* event)
 
 void DBusMenuAdaptor::structureChanged()
 {
+    layoutPending_ = false;
     // Entries that left every menu lose their ids; new ones get fresh ids.
     QHash<const QAction*, int> still;
     if (menu_) {

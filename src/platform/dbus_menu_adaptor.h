@@ -76,4 +76,5 @@ private:
     QList<QPointer<QMenu>> watchedMenus_;
     int nextId_ = 1;
     uint revision_ = 0;
+    bool layoutPending_ = false;
 };

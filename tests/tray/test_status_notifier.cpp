@@ -273,6 +273,7 @@ private Q_SLOTS:
         QTest::newRow("same menu entry") << "same entry" << QStringList{};
         QTest::newRow("entry disabled") << "entry disabled" << QStringList{"ItemsPropertiesUpdated"};
         QTest::newRow("menu replaced") << "menu replaced" << QStringList{"LayoutUpdated"};
+        QTest::newRow("entries added") << "entries added" << QStringList{"LayoutUpdated"};
     }
     void signalsGoOutOnlyOnRealChanges()
     {
@@ -312,6 +313,9 @@ private Q_SLOTS:
             menu.actions().at(0)->setEnabled(false);
         else if (change == QLatin1String("menu replaced"))
             item.setMenu(&other);
+        else if (change == QLatin1String("entries added"))
+            menu.addActions({new QAction(QStringLiteral("Two"), &menu), new QAction(QStringLiteral("Three"), &menu)});
+        QCoreApplication::processEvents();
         host.sync();
 
         QStringList heard;
@@ -326,6 +330,11 @@ private Q_SLOTS:
         if (change == QLatin1String("ringing")) {
             QCOMPARE(host.itemProperty("Status").toString(), QStringLiteral("NeedsAttention"));
             QCOMPARE(host.arguments("NewStatus").at(0).at(0).toString(), QStringLiteral("NeedsAttention"));
+        }
+        if (change == QLatin1String("entries added")) {
+            const DBusMenuLayoutItem root = layoutOf(host.menuCall("GetLayout", {0, -1, QStringList{}}));
+            QCOMPARE(root.children.size(), 3);
+            QCOMPARE(root.children.at(2).properties.value("label").toString(), QStringLiteral("Three"));
         }
         if (change == QLatin1String("entry disabled")) {
             const auto updated = qdbus_cast<DBusMenuItemList>(
