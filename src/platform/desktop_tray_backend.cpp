@@ -4,14 +4,15 @@
 #include "platform/status_notifier_backend.h"
 #include "platform/system_tray_backend.h"
 
+#include <QDBusError>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QMenu>
 
 namespace {
-constexpr int nameQueryTimeoutMs = 2000;
-}
+constexpr int queryTimeoutMs = 2000;
+}  // namespace
 
 DesktopTrayBackend::DesktopTrayBackend(QDBusConnection bus, Factory makeStatusNotifier, Factory makeFallback,
                                        QObject* parent)
@@ -19,25 +20,50 @@ DesktopTrayBackend::DesktopTrayBackend(QDBusConnection bus, Factory makeStatusNo
       makeFallback_(std::move(makeFallback)),
       watcher_(StatusNotifierBackend::watcherService, bus_, QDBusServiceWatcher::WatchForRegistration)
 {
-    connect(&watcher_, &QDBusServiceWatcher::serviceRegistered, this, [this] { use(Kind::statusNotifier); });
     if (!bus_.isConnected()) {
         use(Kind::fallback);
         return;
     }
-    // Asked of the bus itself, never of the watcher, and without waiting.
-    QDBusMessage query = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),
-                                                        QStringLiteral("/org/freedesktop/DBus"),
-                                                        QStringLiteral("org.freedesktop.DBus"),
-                                                        QStringLiteral("NameHasOwner"));
-    query << StatusNotifierBackend::watcherService;
-    auto* pending = new QDBusPendingCallWatcher(bus_.asyncCall(query, nameQueryTimeoutMs), this);
+    connect(&watcher_, &QDBusServiceWatcher::serviceRegistered, this, &DesktopTrayBackend::askWatcher);
+    // From any sender: naming the watcher would make QtDBus look up its owner
+    // with a blocking call, and a forged signal could only move the item to
+    // the watcher.
+    bus_.connect(QString(), StatusNotifierBackend::watcherPath, StatusNotifierBackend::watcherService,
+                 QStringLiteral("StatusNotifierHostRegistered"), this, SLOT(hostRegistered()));
+    askWatcher();
+}
+
+void DesktopTrayBackend::askWatcher()
+{
+    QDBusMessage get = QDBusMessage::createMethodCall(StatusNotifierBackend::watcherService, StatusNotifierBackend::watcherPath,
+                                                      QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                      QStringLiteral("Get"));
+    get << StatusNotifierBackend::watcherService << QStringLiteral("IsStatusNotifierHostRegistered");
+    // Without a watcher the bus answers at once; nothing is started for it.
+    get.setAutoStartService(false);
+    auto* pending = new QDBusPendingCallWatcher(bus_.asyncCall(get, queryTimeoutMs), this);
     connect(pending, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
         w->deleteLater();
-        if (kind_ != Kind::undecided)
-            return;
-        const QDBusPendingReply<bool> reply = *w;
-        use(!reply.isError() && reply.value() ? Kind::statusNotifier : Kind::fallback);
+        const QDBusPendingReply<QDBusVariant> reply = *w;
+        Kind answer = Kind::statusNotifier;
+        if (!reply.isError()) {
+            // A watcher without a panel behind it shows nothing: the X11
+            // tray may still be there.
+            answer = reply.value().variant().toBool() ? Kind::statusNotifier : Kind::fallback;
+        } else if (reply.error().type() == QDBusError::ServiceUnknown ||
+                   reply.error().name() == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner")) {
+            answer = Kind::fallback;
+        }
+        // Any other failure means a watcher that is there but slow or odd:
+        // our item copes with it, QSystemTrayIcon would wait for it.
+        if (answer == Kind::statusNotifier || kind_ == Kind::undecided)
+            use(answer);
     });
+}
+
+void DesktopTrayBackend::hostRegistered()
+{
+    use(Kind::statusNotifier);
 }
 
 DesktopTrayBackend::~DesktopTrayBackend() = default;

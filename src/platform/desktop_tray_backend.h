@@ -9,9 +9,10 @@
 #include <memory>
 
 // The tray the desktop offers, followed while Lumora runs: our own
-// StatusNotifierItem when a watcher is on the session bus, so the title shows
-// beside the icon; otherwise the fallback (QSystemTrayIcon, which ends up in
-// an X11 system tray). When a watcher appears later the item moves over to it.
+// StatusNotifierItem when a watcher with a panel behind it is on the session
+// bus, so the title shows beside the icon; otherwise the fallback
+// (QSystemTrayIcon, which ends up in an X11 system tray). When a watcher or
+// its panel appears later the item moves over to it.
 // Once the StatusNotifierItem is in use it stays: a watcher that goes away is
 // almost always a panel restarting, and the item registers again as soon as a
 // watcher is back, where switching to QSystemTrayIcon would briefly show a
@@ -44,7 +45,11 @@ public:
 Q_SIGNALS:
     void kindChanged(DesktopTrayBackend::Kind kind);
 
+private Q_SLOTS:
+    void hostRegistered();
+
 private:
+    void askWatcher();
     void use(Kind kind);
 
     QDBusConnection bus_;

@@ -68,8 +68,8 @@ void StatusNotifierBackend::registerWithWatcher()
 {
     if (!exported_)
         return;
-    QDBusMessage call = QDBusMessage::createMethodCall(watcherService, QStringLiteral("/StatusNotifierWatcher"),
-                                                       watcherService, QStringLiteral("RegisterStatusNotifierItem"));
+    QDBusMessage call = QDBusMessage::createMethodCall(watcherService, watcherPath, watcherService,
+                                                       QStringLiteral("RegisterStatusNotifierItem"));
     // The unique name: the watcher then looks for the item at /StatusNotifierItem.
     call << bus_.baseService();
     const quint64 attempt = ++attempt_;

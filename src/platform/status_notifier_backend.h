@@ -21,6 +21,7 @@ class StatusNotifierBackend final : public TrayBackend {
     Q_OBJECT
 public:
     static inline const QString watcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
+    static inline const QString watcherPath = QStringLiteral("/StatusNotifierWatcher");
     static inline const QString itemPath = QStringLiteral("/StatusNotifierItem");
     static inline const QString menuPath = QStringLiteral("/MenuBar");
     // Panels pick from these; larger ones would only cost bus traffic.

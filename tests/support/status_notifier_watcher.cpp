@@ -33,5 +33,11 @@ void StatusNotifierWatcher::RegisterStatusNotifierItem(const QString& service)
 
 void StatusNotifierWatcher::RegisterStatusNotifierHost(const QString&)
 {
+    announceHost();
+}
+
+void StatusNotifierWatcher::announceHost()
+{
+    hostRegistered = true;
     Q_EMIT StatusNotifierHostRegistered();
 }

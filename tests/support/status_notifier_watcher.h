@@ -23,11 +23,15 @@ public:
 
     bool isRegistered() const { return registered_; }
     QStringList registeredItems() const { return items; }
-    bool isHostRegistered() const { return true; }
+    bool isHostRegistered() const { return hostRegistered; }
     int protocolVersion() const { return 0; }
 
     // Every registration, in order, as the item sent it.
     QStringList items;
+    // Whether a panel stands behind this watcher.
+    bool hostRegistered = true;
+    // A panel comes up and registers with this watcher.
+    void announceHost();
 
 public Q_SLOTS:
     Q_SCRIPTABLE void RegisterStatusNotifierItem(const QString& service);

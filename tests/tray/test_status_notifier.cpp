@@ -559,6 +559,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("when");
         QTest::newRow("watcher before start") << "before";
         QTest::newRow("watcher after start") << "after";
+        QTest::newRow("panel after start") << "panel after";
         QTest::newRow("no watcher") << "never";
         QTest::newRow("no session bus") << "no bus";
     }
@@ -566,9 +567,12 @@ private Q_SLOTS:
     {
         QFETCH(QString, when);
         PrivateBus bus;
+        const bool later = when == QLatin1String("after") || when == QLatin1String("panel after");
         std::unique_ptr<StatusNotifierWatcher> watcher;
-        if (when == QLatin1String("before"))
+        if (when == QLatin1String("before") || when == QLatin1String("panel after"))
             watcher = std::make_unique<StatusNotifierWatcher>(bus.connect(QStringLiteral("watcher")));
+        if (when == QLatin1String("panel after"))
+            watcher->hostRegistered = false;
         const QDBusConnection appBus = when == QLatin1String("no bus")
                                            ? QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/bus"),
                                                                            QStringLiteral("nowhere"))
@@ -611,6 +615,11 @@ private Q_SLOTS:
         }
         if (when == QLatin1String("after"))
             watcher = std::make_unique<StatusNotifierWatcher>(bus.connect(QStringLiteral("watcher")));
+        if (when == QLatin1String("panel after")) {
+            QTest::qWait(50);
+            QCOMPARE(tray->kind(), DesktopTrayBackend::Kind::fallback);
+            watcher->announceHost();
+        }
         if (!watcher) {
             QTest::qWait(50);
             QCOMPARE(tray->kind(), DesktopTrayBackend::Kind::fallback);
@@ -619,7 +628,7 @@ private Q_SLOTS:
         }
         QTRY_COMPARE(tray->kind(), DesktopTrayBackend::Kind::statusNotifier);
         QVERIFY(!fallback);  // the old item left the panel
-        QCOMPARE(fallbacksMade, when == QLatin1String("after") ? 1 : 0);
+        QCOMPARE(fallbacksMade, later ? 1 : 0);
         QTRY_VERIFY(item && item->isRegistered());
         QCOMPARE(watcher->items, QStringList{item->serviceName()});
         PanelHost host(bus.connect(QStringLiteral("host")), item->serviceName());
@@ -629,7 +638,7 @@ private Q_SLOTS:
         QCOMPARE(root.children.size(), 1);
         QCOMPARE(root.children.at(0).properties.value("label").toString(), QStringLiteral("Quit"));
         host.itemCall("Activate", {0, 0});
-        QTRY_COMPARE(clicks.size(), when == QLatin1String("after") ? 2 : 1);
+        QTRY_COMPARE(clicks.size(), later ? 2 : 1);
         QCOMPARE(clicks.last().at(0).value<TrayBackend::Click>(), TrayBackend::Click::primary);
     }
 
