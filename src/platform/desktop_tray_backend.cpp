@@ -33,6 +33,8 @@ DesktopTrayBackend::DesktopTrayBackend(QDBusConnection bus, Factory makeStatusNo
     askWatcher();
 }
 
+DesktopTrayBackend::~DesktopTrayBackend() = default;
+
 void DesktopTrayBackend::askWatcher()
 {
     QDBusMessage get = QDBusMessage::createMethodCall(StatusNotifierBackend::watcherService, StatusNotifierBackend::watcherPath,
@@ -66,8 +68,6 @@ void DesktopTrayBackend::hostRegistered()
     use(Kind::statusNotifier);
 }
 
-DesktopTrayBackend::~DesktopTrayBackend() = default;
-
 std::unique_ptr<TrayBackend> DesktopTrayBackend::forSession()
 {
     const QDBusConnection bus = QDBusConnection::sessionBus();
@@ -97,7 +97,6 @@ void DesktopTrayBackend::use(Kind kind)
         active_->setProgress(state_, fraction_);
     if (shown_)
         active_->show();
-    Q_EMIT kindChanged(kind_);
 }
 
 bool DesktopTrayBackend::isAvailable() const

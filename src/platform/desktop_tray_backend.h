@@ -38,12 +38,8 @@ public:
     void setProgress(TrayState state, double remainingFraction) override;
     void setMenu(QMenu* menu) override;
 
+    // Undecided until the first answer from the bus.
     Kind kind() const { return kind_; }
-    // The backend in use; null until the first answer from the bus.
-    TrayBackend* active() const { return active_.get(); }
-
-Q_SIGNALS:
-    void kindChanged(DesktopTrayBackend::Kind kind);
 
 private Q_SLOTS:
     void hostRegistered();

@@ -41,7 +41,6 @@ public:
     bool isRegistered() const { return registered_; }
     // The bus name panels reach the item under.
     QString serviceName() const { return bus_.baseService(); }
-    const DBusMenuAdaptor& menuAdaptor() const { return *menuAdaptor_; }
 
     // The picture as the pixmaps a panel gets: ARGB32 in network byte order.
     static DBusImageList pixmapsOf(const TrayRingPicture& picture);
