@@ -16,7 +16,9 @@
 #include <QFontMetricsF>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSemaphore>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QSignalSpy>
 #include <QtEndian>
 
@@ -640,6 +642,43 @@ private Q_SLOTS:
         host.itemCall("Activate", {0, 0});
         QTRY_COMPARE(clicks.size(), later ? 2 : 1);
         QCOMPARE(clicks.last().at(0).value<TrayBackend::Click>(), TrayBackend::Click::primary);
+    }
+
+    // A watcher that is there at start but never answers holds up nothing:
+    // the item is ours, answers the bus and keeps its title current.
+    void hungWatcherAtStart()
+    {
+        PrivateBus bus;
+        QThread stuck;
+        stuck.start();
+        QSemaphore release;
+        auto watcher = std::make_unique<StatusNotifierWatcher>(bus.connect(QStringLiteral("watcher")));
+        watcher->moveToThread(&stuck);
+        QMetaObject::invokeMethod(watcher.get(), [&release] { release.acquire(); }, Qt::QueuedConnection);
+
+        const QDBusConnection appBus = bus.connect(QStringLiteral("app"));
+        QPointer<StatusNotifierBackend> item;
+        DesktopTrayBackend tray(
+            appBus,
+            [&] {
+                auto b = std::make_unique<StatusNotifierBackend>(appBus, kAppId);
+                item = b.get();
+                return b;
+            },
+            [] { return std::make_unique<FakeTrayBackend>(); });
+        tray.setTitle(QStringLiteral("\u23F1 Ready"));
+        tray.show();
+        QTRY_COMPARE_WITH_TIMEOUT(tray.kind(), DesktopTrayBackend::Kind::statusNotifier, 15'000);
+        QVERIFY(item);
+        tray.setTitle(QStringLiteral("\u23F1 00:42"));
+        PanelHost host(bus.connect(QStringLiteral("host")), item->serviceName());
+        QCOMPARE(host.itemProperty("XAyatanaLabel").toString(), QStringLiteral("\u23F1 00:42"));
+        QVERIFY(!item->isRegistered());
+
+        release.release();
+        QMetaObject::invokeMethod(watcher.release(), &QObject::deleteLater);
+        stuck.quit();
+        QVERIFY(stuck.wait(10'000));
     }
 
     // A panel that restarts gets the item again; one that hangs holds up nothing.
