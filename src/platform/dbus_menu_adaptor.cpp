@@ -218,7 +218,8 @@ QVariantMap DBusMenuAdaptor::propertiesOf(int id) const
         p.insert(QStringLiteral("shortcut"), QVariant::fromValue(dbusShortcut(action->shortcut())));
     if (action->isCheckable()) {
         const bool radio = action->actionGroup() && action->actionGroup()->isExclusive();
-        p.insert(QStringLiteral("toggle-type"), radio ? QStringLiteral("radio") : QStringLiteral("checkmark"));
+        p.insert(QStringLiteral("toggle-type"),
+                 radio ? QStringLiteral("radio") : QStringLiteral("checkmark"));
         p.insert(QStringLiteral("toggle-state"), action->isChecked() ? 1 : 0);
     }
     if (action->menu())

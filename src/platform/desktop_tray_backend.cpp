@@ -37,9 +37,9 @@ DesktopTrayBackend::~DesktopTrayBackend() = default;
 
 void DesktopTrayBackend::askWatcher()
 {
-    QDBusMessage get = QDBusMessage::createMethodCall(StatusNotifierBackend::watcherService, StatusNotifierBackend::watcherPath,
-                                                      QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                      QStringLiteral("Get"));
+    QDBusMessage get = QDBusMessage::createMethodCall(
+        StatusNotifierBackend::watcherService, StatusNotifierBackend::watcherPath,
+        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
     get << StatusNotifierBackend::watcherService << QStringLiteral("IsStatusNotifierHostRegistered");
     // Without a watcher the bus answers at once; nothing is started for it.
     get.setAutoStartService(false);
@@ -83,7 +83,8 @@ void DesktopTrayBackend::use(Kind kind)
 {
     if (kind == kind_ || kind_ == Kind::statusNotifier)
         return;
-    std::unique_ptr<TrayBackend> next = kind == Kind::statusNotifier ? makeStatusNotifier_() : makeFallback_();
+    std::unique_ptr<TrayBackend> next =
+        kind == Kind::statusNotifier ? makeStatusNotifier_() : makeFallback_();
     if (!next)
         return;
     kind_ = kind;

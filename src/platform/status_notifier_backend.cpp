@@ -11,8 +11,8 @@
 #include <QtEndian>
 
 StatusNotifierBackend::StatusNotifierBackend(QDBusConnection bus, QString id, QObject* parent)
-    : TrayBackend(parent), bus_(std::move(bus)), watcher_(watcherService, bus_,
-                                                          QDBusServiceWatcher::WatchForOwnerChange)
+    : TrayBackend(parent), bus_(std::move(bus)),
+      watcher_(watcherService, bus_, QDBusServiceWatcher::WatchForOwnerChange)
 {
     registerDBusTrayTypes();
     StatusNotifierItemAdaptor::Calls calls;
@@ -20,7 +20,8 @@ StatusNotifierBackend::StatusNotifierBackend(QDBusConnection bus, QString id, QO
     calls.secondaryActivate = [this] { Q_EMIT clicked(Click::middle); };
     // After the reply, so the panel is not kept waiting while the menu opens.
     calls.contextMenu = [this] { QTimer::singleShot(0, this, &StatusNotifierBackend::popUpMenu); };
-    item_ = new StatusNotifierItemAdaptor(&itemObject_, std::move(id), QDBusObjectPath(menuPath), std::move(calls));
+    item_ = new StatusNotifierItemAdaptor(&itemObject_, std::move(id), QDBusObjectPath(menuPath),
+                                          std::move(calls));
     menuAdaptor_ = new DBusMenuAdaptor(&menuObject_, bus_);
 
     connect(&watcher_, &QDBusServiceWatcher::serviceOwnerChanged, this,
@@ -107,7 +108,8 @@ void StatusNotifierBackend::setProgress(TrayState state, double remainingFractio
     picture_ = next;
     item_->setIcon(pixmapsOf(next));
     // A ringing alarm asks the panel for attention.
-    item_->setStatus(state == TrayState::ringing ? QStringLiteral("NeedsAttention") : QStringLiteral("Active"));
+    item_->setStatus(state == TrayState::ringing ? QStringLiteral("NeedsAttention")
+                                                 : QStringLiteral("Active"));
 }
 
 void StatusNotifierBackend::setMenu(QMenu* menu)
@@ -127,7 +129,8 @@ DBusImageList StatusNotifierBackend::pixmapsOf(const TrayRingPicture& picture)
     DBusImageList out;
     for (int size : iconSizes) {
         const QImage image = picture.render(size).convertToFormat(QImage::Format_ARGB32);
-        DBusImage pixmap{image.width(), image.height(), QByteArray(qsizetype(image.width()) * image.height() * 4, '\0')};
+        DBusImage pixmap{image.width(), image.height(),
+                         QByteArray(qsizetype(image.width()) * image.height() * 4, '\0')};
         auto* to = reinterpret_cast<uchar*>(pixmap.pixels.data());
         for (int y = 0; y < image.height(); ++y) {
             const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));

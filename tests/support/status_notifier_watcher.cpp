@@ -8,10 +8,10 @@ const QString kPath = QStringLiteral("/StatusNotifierWatcher");
 StatusNotifierWatcher::StatusNotifierWatcher(QDBusConnection bus, Behaviour behaviour)
     : bus_(std::move(bus)), behaviour_(behaviour)
 {
-    registered_ = bus_.registerObject(kPath, this,
-                                      QDBusConnection::ExportScriptableContents |
-                                          QDBusConnection::ExportAllProperties) &&
-                  bus_.registerService(kService);
+    registered_ =
+        bus_.registerObject(
+            kPath, this, QDBusConnection::ExportScriptableContents | QDBusConnection::ExportAllProperties) &&
+        bus_.registerService(kService);
 }
 
 StatusNotifierWatcher::~StatusNotifierWatcher()

@@ -10,8 +10,8 @@ PanelHost::PanelHost(QDBusConnection bus, QString service) : service(std::move(s
 {
     const QString item = StatusNotifierBackend::itemPath;
     const QString menu = StatusNotifierBackend::menuPath;
-    for (const char* member : {"NewTitle", "NewIcon", "NewAttentionIcon", "NewToolTip", "NewStatus",
-                               "XAyatanaNewLabel"})
+    for (const char* member :
+         {"NewTitle", "NewIcon", "NewAttentionIcon", "NewToolTip", "NewStatus", "XAyatanaNewLabel"})
         bus_.connect(this->service, item, itemInterface, QString::fromLatin1(member), this,
                      SLOT(record(QDBusMessage)));
     for (const char* member : {"LayoutUpdated", "ItemsPropertiesUpdated"})
@@ -64,8 +64,9 @@ QVariant PanelHost::menuProperty(const QString& name)
 
 QVariantMap PanelHost::allItemProperties()
 {
-    const QDBusMessage reply = call(StatusNotifierBackend::itemPath, QStringLiteral("org.freedesktop.DBus.Properties"),
-                                    QStringLiteral("GetAll"), {itemInterface});
+    const QDBusMessage reply =
+        call(StatusNotifierBackend::itemPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+             QStringLiteral("GetAll"), {itemInterface});
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
         return {};
     return qdbus_cast<QVariantMap>(reply.arguments().at(0));
@@ -75,7 +76,8 @@ void PanelHost::sync()
 {
     // Messages from one sender arrive in order: once the item answered,
     // every signal it sent earlier is in, waiting to be delivered.
-    call(StatusNotifierBackend::itemPath, QStringLiteral("org.freedesktop.DBus.Peer"), QStringLiteral("Ping"));
+    call(StatusNotifierBackend::itemPath, QStringLiteral("org.freedesktop.DBus.Peer"),
+         QStringLiteral("Ping"));
     QCoreApplication::processEvents();
     QCoreApplication::processEvents();
 }

@@ -61,8 +61,8 @@ struct SniShell {
     // Id of the status menu's entry at `index`, as the panel sees it.
     int entryId(int index)
     {
-        const DBusMenuLayoutItem root = layoutOf(host->menuCall(
-            QStringLiteral("GetLayout"), {0, -1, QStringList{}}));
+        const DBusMenuLayoutItem root =
+            layoutOf(host->menuCall(QStringLiteral("GetLayout"), {0, -1, QStringList{}}));
         return root.children.at(index).id;
     }
 
@@ -106,8 +106,9 @@ private Q_SLOTS:
         const DBusMenuLayoutItem root = layoutOf(host.menuCall("GetLayout", {0, -1, QStringList{}}));
         QCOMPARE(root.children.size(), 6);
         QCOMPARE(root.children.at(5).properties.value("label").toString(), QStringLiteral("Quit"));
-        host.menuCall("Event", {root.children.at(5).id, QStringLiteral("clicked"),
-                                QVariant::fromValue(QDBusVariant(0)), 0u});
+        host.menuCall(
+            "Event",
+            {root.children.at(5).id, QStringLiteral("clicked"), QVariant::fromValue(QDBusVariant(0)), 0u});
         QVERIFY(lumora.waitForFinished(20'000));
         QCOMPARE(lumora.exitStatus(), QProcess::NormalExit);
         QCOMPARE(lumora.exitCode(), 0);
@@ -119,10 +120,10 @@ private Q_SLOTS:
         QCOMPARE(shell.watcher.items, QStringList{shell.item->serviceName()});
 
         const QVariantMap all = shell.host->allItemProperties();
-        const QStringList expected{
-            "Category", "Id", "Title", "Status", "WindowId", "IconName", "IconPixmap",
-            "AttentionIconName", "AttentionIconPixmap", "ToolTip", "ItemIsMenu", "Menu",
-            "XAyatanaLabel", "XAyatanaLabelGuide"};
+        const QStringList expected =
+            QStringLiteral("Category Id Title Status WindowId IconName IconPixmap AttentionIconName "
+                           "AttentionIconPixmap ToolTip ItemIsMenu Menu XAyatanaLabel XAyatanaLabelGuide")
+                .split(QLatin1Char(' '));
         QStringList names = all.keys();
         QStringList sortedExpected = expected;
         names.sort();
@@ -154,11 +155,13 @@ private Q_SLOTS:
             QCOMPARE(p.pixels.size(), qsizetype(p.width) * p.height * 4);
         }
         QCOMPARE(sizes, (QList<int>{16, 22, 24, 32, 48}));
-        const QImage drawn = TrayRingPicture::of(TrayState::idle, 1.0).render(48).convertToFormat(QImage::Format_ARGB32);
+        const QImage drawn =
+            TrayRingPicture::of(TrayState::idle, 1.0).render(48).convertToFormat(QImage::Format_ARGB32);
         const DBusImage& big = pixmaps.last();
         for (const QPoint at : {QPoint(24, 3), QPoint(3, 24), QPoint(24, 24)}) {
             const QRgb expectedPixel = drawn.pixel(at);
-            const auto* bytes = reinterpret_cast<const uchar*>(big.pixels.constData()) + 4 * (at.y() * 48 + at.x());
+            const auto* bytes =
+                reinterpret_cast<const uchar*>(big.pixels.constData()) + 4 * (at.y() * 48 + at.x());
             QCOMPARE(int(bytes[0]), qAlpha(expectedPixel));
             QCOMPARE(int(bytes[1]), qRed(expectedPixel));
             QCOMPARE(int(bytes[2]), qGreen(expectedPixel));
@@ -177,12 +180,13 @@ private Q_SLOTS:
             {StatusNotifierBackend::itemPath, PanelHost::itemInterface},
             {StatusNotifierBackend::menuPath, PanelHost::menuInterface}};
         for (const auto& [path, interface] : objects) {
-            const QDBusMessage xml = shell.host->call(path, "org.freedesktop.DBus.Introspectable", "Introspect");
+            const QDBusMessage xml =
+                shell.host->call(path, "org.freedesktop.DBus.Introspectable", "Introspect");
             QStringList interfaces;
             for (const QRegularExpressionMatch& m : name.globalMatch(xml.arguments().value(0).toString()))
                 interfaces << m.captured(1);
             QStringList wanted{"org.freedesktop.DBus.Introspectable", "org.freedesktop.DBus.Peer",
-                                 "org.freedesktop.DBus.Properties", interface};
+                               "org.freedesktop.DBus.Properties", interface};
             interfaces.sort();
             wanted.sort();
             QCOMPARE(interfaces, wanted);
@@ -199,17 +203,20 @@ private Q_SLOTS:
         const QString props = QStringLiteral("org.freedesktop.DBus.Properties");
         const QString item = StatusNotifierBackend::itemPath;
         const QString menu = StatusNotifierBackend::menuPath;
-        QTest::newRow("unknown item property") << item << props << "Get"
-                                               << QVariantList{PanelHost::itemInterface, "Colour"};
-        QTest::newRow("unknown menu property") << menu << props << "Get"
-                                               << QVariantList{PanelHost::menuInterface, "Revision"};
+        QTest::newRow("unknown item property")
+            << item << props << "Get" << QVariantList{PanelHost::itemInterface, "Colour"};
+        QTest::newRow("unknown menu property")
+            << menu << props << "Get" << QVariantList{PanelHost::menuInterface, "Revision"};
         QTest::newRow("writing the title")
             << item << props << "Set"
-            << QVariantList{PanelHost::itemInterface, "Title", QVariant::fromValue(QDBusVariant(QStringLiteral("x")))};
-        QTest::newRow("a QObject slot") << item << "org.qtproject.Qt.QObject" << "deleteLater" << QVariantList{};
-        QTest::newRow("a setter of the item") << item << PanelHost::itemInterface << "setTitle"
-                                              << QVariantList{QStringLiteral("x")};
-        QTest::newRow("a setter of the menu") << menu << PanelHost::menuInterface << "setMenu" << QVariantList{};
+            << QVariantList{PanelHost::itemInterface, "Title",
+                            QVariant::fromValue(QDBusVariant(QStringLiteral("x")))};
+        QTest::newRow("a QObject slot") << item << "org.qtproject.Qt.QObject"
+                                        << "deleteLater" << QVariantList{};
+        QTest::newRow("a setter of the item")
+            << item << PanelHost::itemInterface << "setTitle" << QVariantList{QStringLiteral("x")};
+        QTest::newRow("a setter of the menu")
+            << menu << PanelHost::menuInterface << "setMenu" << QVariantList{};
         QTest::newRow("another path") << "/" << PanelHost::itemInterface << "Activate" << QVariantList{0, 0};
     }
     void nothingElseIsReachable()
@@ -266,7 +273,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("change");
         QTest::addColumn<QStringList>("signalsHeard");
         QTest::newRow("same title") << "same title" << QStringList{};
-        QTest::newRow("new title") << "new title" << QStringList{"NewTitle", "NewToolTip", "XAyatanaNewLabel"};
+        QTest::newRow("new title") << "new title"
+                                   << QStringList{"NewTitle", "NewToolTip", "XAyatanaNewLabel"};
         QTest::newRow("same guide") << "same guide" << QStringList{};
         QTest::newRow("new guide") << "new guide" << QStringList{"XAyatanaNewLabel"};
         QTest::newRow("same picture") << "same picture" << QStringList{};
@@ -316,13 +324,14 @@ private Q_SLOTS:
         else if (change == QLatin1String("menu replaced"))
             item.setMenu(&other);
         else if (change == QLatin1String("entries added"))
-            menu.addActions({new QAction(QStringLiteral("Two"), &menu), new QAction(QStringLiteral("Three"), &menu)});
+            menu.addActions(
+                {new QAction(QStringLiteral("Two"), &menu), new QAction(QStringLiteral("Three"), &menu)});
         QCoreApplication::processEvents();
         host.sync();
 
         QStringList heard;
         for (const char* name : {"NewTitle", "NewToolTip", "XAyatanaNewLabel", "NewIcon", "NewAttentionIcon",
-                                    "NewStatus", "ItemsPropertiesUpdated", "LayoutUpdated"}) {
+                                 "NewStatus", "ItemsPropertiesUpdated", "LayoutUpdated"}) {
             for (int i = 0; i < host.count(name); ++i)
                 heard << name;
         }
@@ -375,7 +384,8 @@ private Q_SLOTS:
         QTest::addColumn<AppLanguage>("language");
         QTest::addColumn<QStringList>("labels");
         QTest::newRow("english") << AppLanguage::english
-                                 << QStringList{"Settings…", "Check for Updates…", "-", "About lumora", "-", "Quit"};
+                                 << QStringList{"Settings…", "Check for Updates…", "-", "About lumora", "-",
+                                                "Quit"};
         QTest::newRow("chinese") << AppLanguage::chinese
                                  << QStringList{"设置…", "检查更新…", "-", "关于 lumora", "-", "退出"};
     }
@@ -414,11 +424,14 @@ private Q_SLOTS:
         // A depth of 0 gives the entry alone; a name list only those names.
         const DBusMenuLayoutItem bare = layoutOf(shell.host->menuCall("GetLayout", {0, 0, QStringList{}}));
         QVERIFY(bare.children.isEmpty());
-        const DBusMenuLayoutItem labelsOnly = layoutOf(shell.host->menuCall("GetLayout", {0, -1, QStringList{"label"}}));
+        const DBusMenuLayoutItem labelsOnly =
+            layoutOf(shell.host->menuCall("GetLayout", {0, -1, QStringList{"label"}}));
         QCOMPARE(labelsOnly.children.at(0).properties.keys(), QStringList{"label"});
         const QDBusMessage one = shell.host->menuCall("GetProperty", {ids.at(5), QStringLiteral("label")});
         QCOMPARE(one.arguments().at(0).value<QDBusVariant>().variant().toString(), labels.at(5));
-        const QDBusMessage group = shell.host->menuCall("GetGroupProperties", {QVariant::fromValue(QList<int>{ids.at(0), ids.at(3)}), QStringList{"label"}});
+        const QDBusMessage group = shell.host->menuCall(
+            "GetGroupProperties",
+            {QVariant::fromValue(QList<int>{ids.at(0), ids.at(3)}), QStringList{"label"}});
         const auto items = qdbus_cast<DBusMenuItemList>(group.arguments().at(0).value<QDBusArgument>());
         QCOMPARE(items.size(), 2);
         QCOMPARE(items.at(1).properties.value("label").toString(), labels.at(3));
@@ -442,15 +455,16 @@ private Q_SLOTS:
         const QDBusMessage after = shell.host->menuCall("GetLayout", {0, -1, QStringList{}});
         QVERIFY(after.arguments().at(0).toUInt() > revision);
         QCOMPARE(shell.host->count("LayoutUpdated"), 1);
-        QCOMPARE(shell.host->arguments("LayoutUpdated").at(0).at(0).toUInt(), after.arguments().at(0).toUInt());
+        QCOMPARE(shell.host->arguments("LayoutUpdated").at(0).at(0).toUInt(),
+                 after.arguments().at(0).toUInt());
         QCOMPARE(shell.host->arguments("LayoutUpdated").at(0).at(1).toInt(), 0);
         const DBusMenuLayoutItem root = layoutOf(after);
         QCOMPARE(root.children.at(5).properties.value("label").toString(), QStringLiteral("退出"));
         QVERIFY(root.children.at(5).id != oldQuit);
 
         QSignalSpy quit(&shell.rig.delegate(), &AppDelegate::quitRequested);
-        QVERIFY(isError(shell.host->menuCall("Event", {oldQuit, QStringLiteral("clicked"),
-                                                       QVariant::fromValue(QDBusVariant(0)), 0u})));
+        QVERIFY(isError(shell.host->menuCall(
+            "Event", {oldQuit, QStringLiteral("clicked"), QVariant::fromValue(QDBusVariant(0)), 0u})));
         ShellRig::settle();
         QCOMPARE(quit.size(), 0);
     }
@@ -479,8 +493,8 @@ private Q_SLOTS:
         const int id = shell.entryId(index);
         // Opening and hovering run nothing; a click does, once.
         for (const char* event : {"opened", "hovered", "clicked", "closed"}) {
-            QVERIFY(!isError(shell.host->menuCall("Event", {id, QString::fromLatin1(event),
-                                                            QVariant::fromValue(QDBusVariant(0)), 0u})));
+            QVERIFY(!isError(shell.host->menuCall(
+                "Event", {id, QString::fromLatin1(event), QVariant::fromValue(QDBusVariant(0)), 0u})));
         }
         QTRY_COMPARE(triggered.size(), 1);
         ShellRig::settle();
@@ -489,8 +503,9 @@ private Q_SLOTS:
         AboutWindow* about = shell.rig.delegate().aboutWindow();
         QCOMPARE(about && about->isVisible(), effect == QLatin1String("about"));
         // A separator is no entry to run.
-        QVERIFY(!isError(shell.host->menuCall("Event", {shell.entryId(2), QStringLiteral("clicked"),
-                                                        QVariant::fromValue(QDBusVariant(0)), 0u})));
+        QVERIFY(!isError(shell.host->menuCall(
+            "Event",
+            {shell.entryId(2), QStringLiteral("clicked"), QVariant::fromValue(QDBusVariant(0)), 0u})));
         // Several at once, as some panels send them.
         DBusMenuEventList group{{id, QStringLiteral("clicked"), QDBusVariant(0), 0}};
         const QDBusMessage reply = shell.host->menuCall("EventGroup", {QVariant::fromValue(group)});
@@ -507,13 +522,19 @@ private Q_SLOTS:
         QTest::addColumn<bool>("error");
         QTest::addColumn<QList<int>>("idErrors");
         const QVariant data = QVariant::fromValue(QDBusVariant(0));
-        QTest::newRow("layout of an unknown entry") << "GetLayout" << QVariantList{999, -1, QStringList{}} << true << QList<int>{};
-        QTest::newRow("property of an unknown entry") << "GetProperty" << QVariantList{999, "label"} << true << QList<int>{};
-        QTest::newRow("unknown property") << "GetProperty" << QVariantList{-1, "colour"} << true << QList<int>{};
-        QTest::newRow("click on an unknown entry") << "Event" << QVariantList{999, "clicked", data, 0u} << true << QList<int>{};
-        QTest::newRow("unknown entry about to show") << "AboutToShow" << QVariantList{999} << true << QList<int>{};
+        QTest::newRow("layout of an unknown entry")
+            << "GetLayout" << QVariantList{999, -1, QStringList{}} << true << QList<int>{};
+        QTest::newRow("property of an unknown entry")
+            << "GetProperty" << QVariantList{999, "label"} << true << QList<int>{};
+        QTest::newRow("unknown property")
+            << "GetProperty" << QVariantList{-1, "colour"} << true << QList<int>{};
+        QTest::newRow("click on an unknown entry")
+            << "Event" << QVariantList{999, "clicked", data, 0u} << true << QList<int>{};
+        QTest::newRow("unknown entry about to show")
+            << "AboutToShow" << QVariantList{999} << true << QList<int>{};
         QTest::newRow("group of unknown entries")
-            << "EventGroup" << QVariantList{QVariant::fromValue(DBusMenuEventList{{999, "clicked", QDBusVariant(0), 0}})}
+            << "EventGroup"
+            << QVariantList{QVariant::fromValue(DBusMenuEventList{{999, "clicked", QDBusVariant(0), 0}})}
             << true << QList<int>{};
         QTest::newRow("group with one unknown entry")
             << "EventGroup"
@@ -521,7 +542,8 @@ private Q_SLOTS:
                                                                   {998, "clicked", QDBusVariant(0), 0}})}
             << false << QList<int>{998};
         QTest::newRow("about to show, one unknown")
-            << "AboutToShowGroup" << QVariantList{QVariant::fromValue(QList<int>{0, 997})} << false << QList<int>{997};
+            << "AboutToShowGroup" << QVariantList{QVariant::fromValue(QList<int>{0, 997})} << false
+            << QList<int>{997};
         QTest::newRow("wrong argument types") << "GetLayout" << QVariantList{"zero"} << true << QList<int>{};
     }
     void unknownIdsAreRefused()
@@ -576,9 +598,9 @@ private Q_SLOTS:
         if (when == QLatin1String("panel after"))
             watcher->hostRegistered = false;
         const QDBusConnection appBus = when == QLatin1String("no bus")
-                                           ? QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/bus"),
-                                                                           QStringLiteral("nowhere"))
-                                           : bus.connect(QStringLiteral("app"));
+            ? QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/bus"),
+                                            QStringLiteral("nowhere"))
+            : bus.connect(QStringLiteral("app"));
         QPointer<FakeTrayBackend> fallback;
         QPointer<StatusNotifierBackend> item;
         int fallbacksMade = 0;
@@ -654,7 +676,8 @@ private Q_SLOTS:
         QSemaphore release;
         auto watcher = std::make_unique<StatusNotifierWatcher>(bus.connect(QStringLiteral("watcher")));
         watcher->moveToThread(&stuck);
-        QMetaObject::invokeMethod(watcher.get(), [&release] { release.acquire(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            watcher.get(), [&release] { release.acquire(); }, Qt::QueuedConnection);
 
         const QDBusConnection appBus = bus.connect(QStringLiteral("app"));
         QPointer<StatusNotifierBackend> item;
@@ -712,9 +735,9 @@ private Q_SLOTS:
         QCOMPARE(tray.kind(), DesktopTrayBackend::Kind::statusNotifier);
         tray.setTitle(QStringLiteral("\u23F1 00:10"));
 
-        watcher = std::make_unique<StatusNotifierWatcher>(
-            bus.connect(QStringLiteral("watcher")),
-            silent ? StatusNotifierWatcher::Behaviour::silent : StatusNotifierWatcher::Behaviour::answer);
+        watcher = std::make_unique<StatusNotifierWatcher>(bus.connect(QStringLiteral("watcher")),
+                                                          silent ? StatusNotifierWatcher::Behaviour::silent
+                                                                 : StatusNotifierWatcher::Behaviour::answer);
         QTRY_COMPARE(watcher->items, QStringList{item->serviceName()});
         // Whatever the watcher does, the item answers at once.
         PanelHost host(bus.connect(QStringLiteral("host")), item->serviceName());
