@@ -6,8 +6,8 @@
 #include "localization/app_language.h"
 #include "localization/localization_manager.h"
 #include "platform/app_notification_center.h"
+#include "platform/desktop_tray_backend.h"
 #include "platform/status_item.h"
-#include "platform/system_tray_backend.h"
 #include "services/install_reporter.h"
 #include "services/update_service.h"
 #include "services/updater.h"
@@ -25,7 +25,7 @@
 
 AppDelegate::AppDelegate(QObject* parent)
     : AppDelegate(TimerManager::shared(), LocalizationManager::shared(),
-                  [] { return std::make_unique<SystemTrayBackend>(); }, parent)
+                  &DesktopTrayBackend::forSession, parent)
 {
 }
 
@@ -145,6 +145,15 @@ void AppDelegate::setupStatusBar()
     statusItem_->setTitle(titlePrefix + localized("menubar.idle"));
     connect(statusItem_.get(), &StatusItem::clicked, this, &AppDelegate::statusItemClicked);
     statusItem_->setMenu(buildStatusMenu());
+    // Panels that draw the title keep room for its widest form, so the item
+    // does not change width as the seconds count down.
+    auto updateGuide = [this](const auto&...) {
+        if (statusItem_)
+            statusItem_->setTitleGuide(StatusItem::widestText(
+                {titlePrefix + localized("menubar.idle"), titlePrefix + QStringLiteral("00:00:00")}));
+    };
+    updateGuide();
+    cancellables.push_back(l10n_.current.sink(receiveOnMain<AppLanguage>(this, updateGuide)));
     // The tray keeps Lumora reachable with its window closed; without a tray
     // closing the main window quits (see mainWindowClosed).
     QApplication::setQuitOnLastWindowClosed(false);

@@ -1,5 +1,8 @@
 #include "platform/status_item.h"
 
+#include <QFontMetricsF>
+#include <QGuiApplication>
+
 StatusItem::StatusItem(std::unique_ptr<TrayBackend> backend, QObject* parent)
     : QObject(parent), backend_(std::move(backend))
 {
@@ -19,6 +22,29 @@ void StatusItem::setTitle(const QString& title)
         return;
     title_ = title;
     backend_->setTitle(title);
+}
+
+void StatusItem::setTitleGuide(const QString& guide)
+{
+    if (guide == titleGuide_)
+        return;
+    titleGuide_ = guide;
+    backend_->setTitleGuide(guide);
+}
+
+QString StatusItem::widestText(const QStringList& candidates)
+{
+    const QFontMetricsF metrics(QGuiApplication::font());
+    QString widest;
+    qreal width = -1;
+    for (const QString& text : candidates) {
+        const qreal w = metrics.horizontalAdvance(text);
+        if (w > width) {
+            widest = text;
+            width = w;
+        }
+    }
+    return widest;
 }
 
 void StatusItem::setProgress(TrayState state, double remainingFraction)

@@ -5,6 +5,7 @@
 #include <QMenu>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 // Lumora's item in the panel: the live title, the ring picture and the status
@@ -17,6 +18,11 @@ public:
 
     QString title() const { return title_; }
     void setTitle(const QString& title);
+    QString titleGuide() const { return titleGuide_; }
+    void setTitleGuide(const QString& guide);
+    // Of the candidates, the one that takes the most room in the
+    // application's font: what a guide for them should be.
+    static QString widestText(const QStringList& candidates);
 
     void setProgress(TrayState state, double remainingFraction);
 
@@ -35,4 +41,5 @@ private:
     std::unique_ptr<TrayBackend> backend_;
     std::unique_ptr<QMenu> menu_;
     QString title_;
+    QString titleGuide_;
 };

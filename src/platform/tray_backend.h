@@ -26,6 +26,9 @@ public:
     // The full title, prefix included; backends that cannot show text use it
     // as the tooltip.
     virtual void setTitle(const QString& title) = 0;
+    // The widest text the title can take, for panels that keep room for the
+    // label instead of resizing it; others ignore it.
+    virtual void setTitleGuide(const QString& guide) { Q_UNUSED(guide); }
     // `remainingFraction` is in [0, 1]; backends redraw only when what they
     // draw changes.
     virtual void setProgress(TrayState state, double remainingFraction) = 0;

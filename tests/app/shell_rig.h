@@ -28,6 +28,13 @@ struct ShellRig {
         }));
     }
 
+    // The shell on a tray of the test's own making.
+    explicit ShellRig(AppDelegate::TrayFactory makeTray)
+    {
+        LumoraApp::applyApplicationIdentity();
+        app = std::make_unique<LumoraApp>(std::make_unique<AppDelegate>(timer, l10n, std::move(makeTray)));
+    }
+
     AppDelegate& delegate() const { return app->appDelegate(); }
     MainWindow& window() const { return app->mainWindow(); }
 
