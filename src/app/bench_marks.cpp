@@ -6,7 +6,9 @@
 #include "timer/timer_manager.h"
 
 #include <QDateTime>
+#include <QApplication>
 #include <QEvent>
+#include <QPaintEvent>
 #include <QTimer>
 #include <cstdio>
 
@@ -25,6 +27,21 @@ BenchMarks::BenchMarks(LumoraApp& app, QObject* parent)
         if (ringing && marks_)
             mark("ringing");
     }));
+    const int paintSeconds = qEnvironmentVariableIntValue("LUMORA_BENCH_PAINTS");
+    if (paintSeconds > 0) {
+        QTimer::singleShot(2000, this, [this, paintSeconds] {
+            paints_.clear();
+            countPaints_ = true;
+            qApp->installEventFilter(this);
+            QTimer::singleShot(paintSeconds * 1000, this, [this] {
+                countPaints_ = false;
+                for (auto it = paints_.cbegin(); it != paints_.cend(); ++it)
+                    std::printf("lumora-bench paints %s %d %lld\n", qPrintable(it.key()), it->count,
+                                static_cast<long long>(it->pixels));
+                std::fflush(stdout);
+            });
+        });
+    }
     bool ok = false;
     const qint64 seconds = qEnvironmentVariable("LUMORA_BENCH_COUNTDOWN").toLongLong(&ok);
     if (ok && seconds > 0) {
@@ -43,7 +60,7 @@ BenchMarks::~BenchMarks() = default;
 bool BenchMarks::wanted()
 {
     return qEnvironmentVariableIsSet("LUMORA_BENCH_MARKS") || qEnvironmentVariableIsSet("LUMORA_BENCH_COUNTDOWN")
-           || qEnvironmentVariableIsSet("LUMORA_BENCH_HIDE");
+           || qEnvironmentVariableIsSet("LUMORA_BENCH_HIDE") || qEnvironmentVariableIsSet("LUMORA_BENCH_PAINTS");
 }
 
 void BenchMarks::mark(const char* name)
@@ -54,6 +71,13 @@ void BenchMarks::mark(const char* name)
 
 bool BenchMarks::eventFilter(QObject* watched, QEvent* event)
 {
+    if (countPaints_ && event->type() == QEvent::Paint) {
+        const QRect r = static_cast<QPaintEvent*>(event)->rect();
+        Painted& p = paints_[QString::fromLatin1(watched->metaObject()->className()) + QLatin1Char(':')
+                             + watched->objectName()];
+        ++p.count;
+        p.pixels += qint64(r.width()) * r.height();
+    }
     if (!drawn_ && event->type() == QEvent::Paint && watched == &app_.mainWindow()) {
         drawn_ = true;
         // After this paint reaches the screen.

@@ -2,6 +2,7 @@
 
 #include "platform/published.h"
 
+#include <QHash>
 #include <QObject>
 
 class LumoraApp;
@@ -12,6 +13,8 @@ class LumoraApp;
 //                               first-frame, tray-ready and ringing
 //   LUMORA_BENCH_COUNTDOWN=<s>  start a custom countdown of s seconds at launch
 //   LUMORA_BENCH_HIDE=1         hide the window once it has been drawn
+//   LUMORA_BENCH_PAINTS=<s>     after s seconds, print "lumora-bench paints
+//                               <widget> <count> <pixels>" for every widget drawn
 class BenchMarks final : public QObject {
     Q_OBJECT
 public:
@@ -30,5 +33,11 @@ private:
     bool marks_ = false;
     bool hide_ = false;
     bool drawn_ = false;
+    bool countPaints_ = false;
+    struct Painted {
+        int count = 0;
+        qint64 pixels = 0;
+    };
+    QHash<QString, Painted> paints_;
     Cancellables cancellables_;
 };

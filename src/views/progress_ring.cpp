@@ -6,6 +6,7 @@
 #include <QConicalGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <cmath>
 
 using namespace viewstyle;
 
@@ -37,8 +38,11 @@ void ProgressRing::setState(const State& state)
     setAccessibleName(state.display + QStringLiteral(", ") + state.status);
     glide_.stop();
     // Only a new second glides; a reset or a new start jumps, and a hidden
-    // ring does not animate at all.
-    if (newSecond && isVisible() && target > drawn_ && target - drawn_ < 0.5) {
+    // ring does not animate at all. Nor does a step too small to see (a
+    // second of a long countdown moves the arc by a fraction of a pixel),
+    // which would cost a stream of frames for nothing.
+    const double stepPixels = (target - drawn_) * M_PI * (side - lineWidth);
+    if (newSecond && isVisible() && stepPixels >= minGlidePixels && target - drawn_ < 0.5) {
         glide_.setStartValue(drawn_);
         glide_.setEndValue(target);
         glide_.start();

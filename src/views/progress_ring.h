@@ -18,6 +18,8 @@ public:
     static constexpr int lineWidth = 9;
     static constexpr int readoutMaxWidth = 110;
     static constexpr int glideMs = 120;
+    // The smallest step of the arc, in pixels along it, that glides.
+    static constexpr double minGlidePixels = 1.5;
 
     struct State {
         double progress = 0;

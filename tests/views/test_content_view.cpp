@@ -24,6 +24,29 @@ using Setup = std::function<void(ViewRig&)>;
 class TestContentView : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // A new second glides the arc only when the step can be seen.
+    void ringGlidesOnlyVisibleSteps_data()
+    {
+        QTest::addColumn<qint64>("total");
+        QTest::addColumn<bool>("glides");
+        QTest::newRow("one minute") << qint64(60) << true;
+        QTest::newRow("three minutes") << qint64(180) << true;
+        QTest::newRow("one hour") << qint64(3600) << false;
+        QTest::newRow("a day") << qint64(86400) << false;
+    }
+    void ringGlidesOnlyVisibleSteps()
+    {
+        QFETCH(qint64, total);
+        QFETCH(bool, glides);
+        ViewRig r;
+        ProgressRing* ring = r.view->ring();
+        ring->setState({0.0, total, QStringLiteral("a"), QStringLiteral("s"), false, true, false});
+        const double next = 1.0 / double(total);
+        ring->setState({next, total - 1, QStringLiteral("b"), QStringLiteral("s"), false, true, false});
+        QCOMPARE(ring->drawnProgress() < next, glides);
+        QTRY_COMPARE(ring->drawnProgress(), next);
+    }
+
     void geometry()
     {
         ViewRig r;
