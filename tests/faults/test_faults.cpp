@@ -1,4 +1,10 @@
+#include "app/shell_rig.h"
+#include "build_config.h"
 #include "localization/localization_manager.h"
+#include "platform/desktop_tray_backend.h"
+#include "platform/status_notifier_backend.h"
+#include "support/status_notifier_watcher.h"
+#include "tray/panel_host.h"
 #include "notifications/notification_helper.h"
 #include "platform/alarm_sound.h"
 #include "platform/defaults_store.h"
@@ -9,6 +15,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QPointer>
 #include <QProcess>
 #include <QSettings>
 #include <QTest>
@@ -223,6 +230,53 @@ private Q_SLOTS:
             QTRY_VERIFY(e.timer.isRinging);
             QTRY_COMPARE(server->received.size(), std::size_t(1));
         }
+    }
+
+    // The panel restarts while a countdown runs: the item registers with the
+    // new watcher and the alarm still rings.
+    void trayHostVanishesWhileCounting()
+    {
+        PrivateBus bus;
+        QVERIFY(bus.isRunning());
+        auto watcher = std::make_unique<StatusNotifierWatcher>(bus.connect(QStringLiteral("watcher")));
+        const QDBusConnection appBus = bus.connect(QStringLiteral("app"));
+        QPointer<StatusNotifierBackend> item;
+        QPointer<DesktopTrayBackend> tray;
+        ShellRig rig([&] {
+            auto backend = std::make_unique<DesktopTrayBackend>(
+                appBus,
+                [&] {
+                    auto b = std::make_unique<StatusNotifierBackend>(appBus, QString::fromLatin1(lumora::build::kAppId));
+                    item = b.get();
+                    return b;
+                },
+                [] { return std::make_unique<FakeTrayBackend>(); });
+            tray = backend.get();
+            return backend;
+        });
+        CountingSound sound;
+        rig.timer.setAlarmSound(&sound);
+        rig.launch();
+        QTRY_VERIFY(item && item->isRegistered());
+
+        rig.timer.selectedPresetMinutes = 1;
+        rig.timer.start();
+        rig.clock.advance(20'000);
+        QTRY_COMPARE(rig.timer.remainingSeconds.get(), qint64(40));
+        watcher.reset();
+        rig.clock.advance(10'000);
+        QTRY_COMPARE(rig.timer.remainingSeconds.get(), qint64(30));
+
+        watcher = std::make_unique<StatusNotifierWatcher>(bus.connect(QStringLiteral("watcher2")));
+        QTRY_COMPARE(watcher->items, QStringList{item->serviceName()});
+        QCOMPARE(tray->kind(), DesktopTrayBackend::Kind::statusNotifier);
+        PanelHost host(bus.connect(QStringLiteral("host")), item->serviceName());
+        QCOMPARE(host.itemProperty("XAyatanaLabel").toString(), rig.delegate().statusItem()->title());
+
+        rig.clock.advance(31'000);
+        QTRY_VERIFY(rig.timer.isRinging);
+        QTRY_VERIFY(sound.plays >= 1);
+        rig.timer.stopRinging();
     }
 
     void sigtermWhileRinging()
