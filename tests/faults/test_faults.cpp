@@ -1,9 +1,9 @@
 #include "app/shell_rig.h"
-#include "build_config.h"
 #include "localization/localization_manager.h"
 #include "platform/desktop_tray_backend.h"
 #include "platform/status_notifier_backend.h"
 #include "support/status_notifier_watcher.h"
+#include "tray/desktop_tray_rig.h"
 #include "tray/panel_host.h"
 #include "notifications/notification_helper.h"
 #include "platform/alarm_sound.h"
@@ -243,14 +243,7 @@ private Q_SLOTS:
         QPointer<StatusNotifierBackend> item;
         QPointer<DesktopTrayBackend> tray;
         ShellRig rig([&] {
-            auto backend = std::make_unique<DesktopTrayBackend>(
-                appBus,
-                [&] {
-                    auto b = std::make_unique<StatusNotifierBackend>(appBus, QString::fromLatin1(lumora::build::kAppId));
-                    item = b.get();
-                    return b;
-                },
-                [] { return std::make_unique<FakeTrayBackend>(); });
+            auto backend = makeDesktopTray(appBus, item);
             tray = backend.get();
             return backend;
         });

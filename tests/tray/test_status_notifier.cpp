@@ -3,6 +3,7 @@
 #include "app/about_window.h"
 #include "app/fake_tray_backend.h"
 #include "app/shell_rig.h"
+#include "desktop_tray_rig.h"
 #include "panel_host.h"
 #include "platform/app_notification_center.h"
 #include "platform/dbus_menu_adaptor.h"
@@ -681,19 +682,12 @@ private Q_SLOTS:
 
         const QDBusConnection appBus = bus.connect(QStringLiteral("app"));
         QPointer<StatusNotifierBackend> item;
-        DesktopTrayBackend tray(
-            appBus,
-            [&] {
-                auto b = std::make_unique<StatusNotifierBackend>(appBus, kAppId);
-                item = b.get();
-                return b;
-            },
-            [] { return std::make_unique<FakeTrayBackend>(); });
-        tray.setTitle(QStringLiteral("\u23F1 Ready"));
-        tray.show();
-        QTRY_COMPARE_WITH_TIMEOUT(tray.kind(), DesktopTrayBackend::Kind::statusNotifier, 15'000);
+        const auto tray = makeDesktopTray(appBus, item);
+        tray->setTitle(QStringLiteral("\u23F1 Ready"));
+        tray->show();
+        QTRY_COMPARE_WITH_TIMEOUT(tray->kind(), DesktopTrayBackend::Kind::statusNotifier, 15'000);
         QVERIFY(item);
-        tray.setTitle(QStringLiteral("\u23F1 00:42"));
+        tray->setTitle(QStringLiteral("\u23F1 00:42"));
         PanelHost host(bus.connect(QStringLiteral("host")), item->serviceName());
         QCOMPARE(host.itemProperty("XAyatanaLabel").toString(), QStringLiteral("\u23F1 00:42"));
         QVERIFY(!item->isRegistered());
@@ -718,22 +712,15 @@ private Q_SLOTS:
         auto watcher = std::make_unique<StatusNotifierWatcher>(bus.connect(QStringLiteral("watcher")));
         const QDBusConnection appBus = bus.connect(QStringLiteral("app"));
         QPointer<StatusNotifierBackend> item;
-        DesktopTrayBackend tray(
-            appBus,
-            [&] {
-                auto b = std::make_unique<StatusNotifierBackend>(appBus, kAppId);
-                item = b.get();
-                return b;
-            },
-            [] { return std::make_unique<FakeTrayBackend>(); });
-        tray.setTitle(QStringLiteral("\u23F1 Ready"));
-        tray.show();
+        const auto tray = makeDesktopTray(appBus, item);
+        tray->setTitle(QStringLiteral("\u23F1 Ready"));
+        tray->show();
         QTRY_VERIFY(item && item->isRegistered());
 
         watcher.reset();
         QTRY_VERIFY(!item->isRegistered());
-        QCOMPARE(tray.kind(), DesktopTrayBackend::Kind::statusNotifier);
-        tray.setTitle(QStringLiteral("\u23F1 00:10"));
+        QCOMPARE(tray->kind(), DesktopTrayBackend::Kind::statusNotifier);
+        tray->setTitle(QStringLiteral("\u23F1 00:10"));
 
         watcher = std::make_unique<StatusNotifierWatcher>(bus.connect(QStringLiteral("watcher")),
                                                           silent ? StatusNotifierWatcher::Behaviour::silent
@@ -744,12 +731,12 @@ private Q_SLOTS:
         QCOMPARE(host.itemProperty("XAyatanaLabel").toString(), QStringLiteral("\u23F1 00:10"));
         if (silent) {
             QVERIFY(!item->isRegistered());
-            tray.setTitle(QStringLiteral("\u23F1 00:09"));
+            tray->setTitle(QStringLiteral("\u23F1 00:09"));
             QCOMPARE(host.itemProperty("Title").toString(), QStringLiteral("\u23F1 00:09"));
         } else {
             QTRY_VERIFY(item->isRegistered());
         }
-        QCOMPARE(tray.kind(), DesktopTrayBackend::Kind::statusNotifier);
+        QCOMPARE(tray->kind(), DesktopTrayBackend::Kind::statusNotifier);
     }
 };
 

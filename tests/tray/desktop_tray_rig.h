@@ -1,0 +1,25 @@
+#pragma once
+
+#include "app/fake_tray_backend.h"
+#include "platform/desktop_tray_backend.h"
+#include "platform/status_notifier_backend.h"
+
+#include <QDBusConnection>
+#include <QPointer>
+#include <memory>
+
+// The desktop's tray as the application makes it, on `bus`: our
+// StatusNotifierItem when a watcher is there, else a recording stand-in for
+// the system tray. `item` follows the StatusNotifierItem it makes.
+inline std::unique_ptr<DesktopTrayBackend> makeDesktopTray(const QDBusConnection& bus,
+                                                           QPointer<StatusNotifierBackend>& item)
+{
+    return std::make_unique<DesktopTrayBackend>(
+        bus,
+        [bus, &item] {
+            auto b = std::make_unique<StatusNotifierBackend>(bus, QStringLiteral("org.lumora.Lumora"));
+            item = b.get();
+            return b;
+        },
+        [] { return std::make_unique<FakeTrayBackend>(); });
+}
