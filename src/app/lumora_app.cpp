@@ -31,6 +31,10 @@ void LumoraApp::applyApplicationIdentity()
     QApplication::setApplicationVersion(QString::fromUtf8(lumora::build::kVersion));
     // Wayland matches the window to org.lumora.Lumora.desktop by this id.
     QGuiApplication::setDesktopFileName(QString::fromUtf8(lumora::build::kAppId));
+}
+
+void LumoraApp::applyApplicationIcon()
+{
     QIcon icon = QIcon::fromTheme(QString::fromUtf8(lumora::build::kAppId));
     if (icon.isNull())
         icon = QIcon(QStringLiteral(":/icons/org.lumora.Lumora.svg"));
@@ -82,6 +86,10 @@ void LumoraApp::launch()
     window_->show();
     // The rest of launching (tray, menus, reports) waits for the first frame,
     // so the window appears as early as it can.
-    new FirstFrame(window_.get(), firstFrameFallbackMs,
-                   [delegate = appDelegate_.get()] { delegate->applicationDidFinishLaunching(); });
+    // The icon too: looking it up in the icon theme takes a while, and the
+    // panel shows it as soon as it is set.
+    new FirstFrame(window_.get(), firstFrameFallbackMs, [delegate = appDelegate_.get()] {
+        applyApplicationIcon();
+        delegate->applicationDidFinishLaunching();
+    });
 }

@@ -16,8 +16,10 @@ public:
     LumoraApp(const LumoraApp&) = delete;
     LumoraApp& operator=(const LumoraApp&) = delete;
 
-    // The name, desktop entry id and icon the desktop shows for Lumora.
+    // The name and desktop entry id the desktop knows Lumora by.
     static void applyApplicationIdentity();
+    // The icon of every window; launch() sets it once the window is drawn.
+    static void applyApplicationIcon();
 
     AppDelegate& appDelegate() const { return *appDelegate_; }
     MainWindow& mainWindow() const { return *window_; }

@@ -30,17 +30,13 @@ namespace {
 constexpr int cornerRadius = 12;
 constexpr int gearSide = 28;
 
-int pageOf(TimerMode mode)
+// `root` and its descendants, in the order of the focus chain.
+QList<QWidget*> focusChainOf(QWidget* root)
 {
-    switch (mode) {
-    case TimerMode::preset:
-        return 0;
-    case TimerMode::custom:
-        return 1;
-    case TimerMode::targetTime:
-        return 2;
-    }
-    return 0;
+    QList<QWidget*> chain{root};
+    for (QWidget* w = root->nextInFocusChain(); w != root && root->isAncestorOf(w); w = w->nextInFocusChain())
+        chain.append(w);
+    return chain;
 }
 }  // namespace
 
@@ -79,11 +75,7 @@ ContentView::ContentView(TimerManager& timer, LocalizationManager& l10n, QWidget
     pages_ = new QStackedWidget(this);
     pages_->setFixedHeight(modeContentHeight);
     presets_ = new PresetGrid(timer, l10n, pages_);
-    custom_ = new CustomInput(timer, l10n, pages_);
-    target_ = new TargetTimeInput(timer, l10n, pages_);
     pages_->addWidget(presets_);
-    pages_->addWidget(custom_);
-    pages_->addWidget(target_);
     column->addWidget(pages_);
 
     column->addSpacing(8);
@@ -162,6 +154,46 @@ void ContentView::setShowSettings(bool show)
         popover_->hide();
 }
 
+CustomInput* ContentView::customInput() const
+{
+    if (!custom_) {
+        custom_ = new CustomInput(timer_, l10n_, pages_);
+        addPage(custom_);
+    }
+    return custom_;
+}
+
+TargetTimeInput* ContentView::targetTimeInput() const
+{
+    if (!target_) {
+        target_ = new TargetTimeInput(timer_, l10n_, pages_);
+        addPage(target_);
+    }
+    return target_;
+}
+
+void ContentView::addPage(QWidget* page) const
+{
+    pages_->addWidget(page);
+    // Made late, the page comes last in the Tab order; it belongs between
+    // the mode selector and the controls, so what came after it moves
+    // behind it, one focusable widget at a time (setTabOrder ignores the
+    // others, and none of these has a focus proxy).
+    QWidget* last = nullptr;
+    for (QWidget* w : focusChainOf(page))
+        if (w->focusPolicy() != Qt::NoFocus)
+            last = w;
+    if (!last)
+        return;
+    for (QWidget* root : {static_cast<QWidget*>(controls_), static_cast<QWidget*>(overlay_), static_cast<QWidget*>(gear_)})
+        for (QWidget* w : focusChainOf(root)) {
+            if (w->focusPolicy() == Qt::NoFocus)
+                continue;
+            QWidget::setTabOrder(last, w);
+            last = w;
+        }
+}
+
 QWidget* ContentView::modeContent() const
 {
     return pages_->currentWidget();
@@ -183,10 +215,15 @@ void ContentView::sync()
         header_->setText(title);
     ring_->setState(ProgressRing::stateOf(timer_));
     modes_->sync();
-    pages_->setCurrentIndex(pageOf(timer_.mode));
+    QWidget* page = timer_.mode == TimerMode::custom       ? static_cast<QWidget*>(customInput())
+                     : timer_.mode == TimerMode::targetTime ? static_cast<QWidget*>(targetTimeInput())
+                                                            : presets_;
+    pages_->setCurrentWidget(page);
     presets_->sync();
-    custom_->sync();
-    target_->sync();
+    if (custom_)
+        custom_->sync();
+    if (target_)
+        target_->sync();
     controls_->sync();
     overlay_->sync();
     gear_->setEnabled(!timer_.isRinging);

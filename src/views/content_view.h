@@ -48,8 +48,10 @@ public:
     ProgressRing* ring() const { return ring_; }
     ModeSelector* modeSelector() const { return modes_; }
     PresetGrid* presetGrid() const { return presets_; }
-    CustomInput* customInput() const { return custom_; }
-    TargetTimeInput* targetTimeInput() const { return target_; }
+    // The custom and target pages are made the first time they are needed,
+    // so the window's first frame does not wait for pages it does not show.
+    CustomInput* customInput() const;
+    TargetTimeInput* targetTimeInput() const;
     ControlSection* controlSection() const { return controls_; }
     RingingOverlay* ringingOverlay() const { return overlay_; }
     FlatButton* gearButton() const { return gear_; }
@@ -73,8 +75,10 @@ private:
     ModeSelector* modes_;
     QStackedWidget* pages_;
     PresetGrid* presets_;
-    CustomInput* custom_;
-    TargetTimeInput* target_;
+    void addPage(QWidget* page) const;
+
+    mutable CustomInput* custom_ = nullptr;
+    mutable TargetTimeInput* target_ = nullptr;
     ControlSection* controls_;
     RingingOverlay* overlay_;
     FlatButton* gear_;

@@ -264,6 +264,35 @@ private Q_SLOTS:
         QVERIFY(!r.timer.isRunning);
     }
 
+    // A page made on first use sits between the mode selector and the
+    // controls in the Tab order, as if it had been there from the start.
+    void latePagesKeepTheTabOrder_data()
+    {
+        QTest::addColumn<TimerMode>("mode");
+        QTest::newRow("custom") << TimerMode::custom;
+        QTest::newRow("target") << TimerMode::targetTime;
+    }
+    void latePagesKeepTheTabOrder()
+    {
+        QFETCH(TimerMode, mode);
+        ViewRig r;
+        r.timer.mode = mode;
+        r.settle();
+        QWidget* page = r.view->modeContent();
+        QVERIFY(page != r.view->presetGrid());
+        // The chain Tab follows, from the last segment to the start button.
+        QWidget* primary = r.view->controlSection()->primaryButton();
+        int inPage = 0;
+        QWidget* w = r.view->modeSelector()->segment(TimerMode::targetTime);
+        for (int i = 0; i < 200 && w != primary; ++i) {
+            w = w->nextInFocusChain();
+            if (page->isAncestorOf(w) && (w->focusPolicy() & Qt::TabFocus))
+                ++inPage;
+        }
+        QCOMPARE(w, static_cast<QWidget*>(primary));
+        QVERIFY(inPage >= 2);
+    }
+
     void modeChangeResets()
     {
         ViewRig r;
