@@ -1,6 +1,9 @@
 #include "platform/defaults_store.h"
 
 #include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <algorithm>
 #include <QFileInfo>
 #include <QStandardPaths>
 
@@ -99,5 +102,44 @@ bool DefaultsStore::flush()
     // would otherwise only surface as an opaque AccessError.
     QDir().mkpath(QFileInfo(settings_->fileName()).absolutePath());
     settings_->sync();
-    return settings_->status() != QSettings::AccessError;
+    // QSettings keeps the first error it met for good, so its status cannot
+    // say whether this write worked; the file on disk can.
+    if (fileHoldsEverything())
+        return true;
+    // Mark every value as still to be written, so the next write (or
+    // QSettings' own deferred one) puts the whole file down again rather
+    // than merging onto the cut-off one.
+    const QStringList keys = settings_->allKeys();
+    for (const QString& key : keys)
+        settings_->setValue(key, settings_->value(key));
+    return false;
+}
+
+bool DefaultsStore::fileHoldsEverything() const
+{
+    // Whether the file on disk holds every value this store has: a write
+    // that comes up short (a full disk) leaves a cut-off file. Read through
+    // a copy, since QSettings shares what it has cached for a path between
+    // all its objects.
+    QFile file(settings_->fileName());
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    // A fresh folder each time: QSettings would also share a cache with
+    // an earlier copy that happened to get the same name.
+    const QTemporaryDir dir;
+    QFile copy(dir.filePath(QStringLiteral("copy.conf")));
+    if (!dir.isValid() || !copy.open(QIODevice::WriteOnly) || copy.write(file.readAll()) < 0 || !copy.flush())
+        return false;
+    copy.close();
+    const QSettings onDisk(copy.fileName(), QSettings::IniFormat);
+    const QStringList keys = settings_->allKeys();
+    return std::all_of(keys.cbegin(), keys.cend(), [&](const QString& key) {
+        const QVariant mine = settings_->value(key);
+        const QVariant theirs = onDisk.value(key);
+        if (!theirs.isValid())
+            return false;
+        if (mine.metaType() == QMetaType::fromType<QStringList>())
+            return mine.toStringList() == theirs.toStringList();
+        return mine.toString() == theirs.toString();
+    });
 }

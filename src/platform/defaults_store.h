@@ -33,6 +33,7 @@ public:
 
 private:
     bool flush();
+    bool fileHoldsEverything() const;
 
     std::unique_ptr<QSettings> settings_;
 };

@@ -5,10 +5,30 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
+#include <sys/fsuid.h>
+#include <sys/resource.h>
 
 class TestDefaultsStore : public QObject {
     Q_OBJECT
+
+    // The file as it is on disk: QSettings objects on one path share a cache.
+    static std::unique_ptr<QSettings> readFromDisk(const QString& path)
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return std::make_unique<QSettings>();
+        static QTemporaryDir dir;
+        const QString copy = dir.filePath(QStringLiteral("copy-%1.conf").arg(++copies));
+        QFile out(copy);
+        if (!out.open(QIODevice::WriteOnly) || out.write(file.readAll()) < 0)
+            return std::make_unique<QSettings>();
+        out.close();
+        return std::make_unique<QSettings>(copy, QSettings::IniFormat);
+    }
+    static inline int copies = 0;
 
     static void writeFile(const QString& path, const QByteArray& bytes)
     {
@@ -92,15 +112,51 @@ private Q_SLOTS:
 
     void unwritableLocationReportsFailure()
     {
-        if (geteuid() == 0)
-            QSKIP("root can write anywhere");
         TempConfigHome home;
         QDir().mkpath(home.path() + QStringLiteral("/lumora"));
-        QFile::setPermissions(home.path() + QStringLiteral("/lumora"), QFile::ReadOwner | QFile::ExeOwner);
+        QFile::setPermissions(home.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther
+                                               | QFile::ExeOther);
+        QFile::setPermissions(home.path() + QStringLiteral("/lumora"),
+                              QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
         auto store = home.openStore();
-        QVERIFY(!store->write(QStringLiteral("flag"), true));
+        // Root writes anywhere; as anyone else the permissions hold.
+        if (geteuid() == 0)
+            setfsuid(65534);
+        const bool written = store->write(QStringLiteral("flag"), true);
+        if (geteuid() == 0)
+            setfsuid(0);
+        QVERIFY(!written);
         QFile::setPermissions(home.path() + QStringLiteral("/lumora"),
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    // A write cut short (a full disk) is a failure, and the next write
+    // puts every key down again.
+    void shortWriteIsAFailureAndHeals()
+    {
+        TempConfigHome home;
+        auto store = home.openStore();
+        QVERIFY(store->write(QStringLiteral("first"), QStringLiteral("kept")));
+        const qint64 size = QFileInfo(home.settingsFile()).size();
+        {
+            rlimit saved{};
+            getrlimit(RLIMIT_FSIZE, &saved);
+            auto* previous = std::signal(SIGXFSZ, SIG_IGN);
+            rlimit tight = saved;
+            tight.rlim_cur = rlim_t(size + 4);
+            setrlimit(RLIMIT_FSIZE, &tight);
+            const bool written = store->write(QStringLiteral("second"), QString(200, QLatin1Char('x')));
+            setrlimit(RLIMIT_FSIZE, &saved);
+            std::signal(SIGXFSZ, previous);
+            QVERIFY(!written);
+        }
+        QCOMPARE(store->readString(QStringLiteral("second"), {}), QString(200, QLatin1Char('x')));
+        // Once a write has failed, later ones that work say so again.
+        QVERIFY(store->write(QStringLiteral("third"), true));
+        const auto onDisk = readFromDisk(home.settingsFile());
+        QCOMPARE(onDisk->value(QStringLiteral("first")).toString(), QStringLiteral("kept"));
+        QCOMPARE(onDisk->value(QStringLiteral("second")).toString(), QString(200, QLatin1Char('x')));
+        QCOMPARE(onDisk->value(QStringLiteral("third")).toString(), QStringLiteral("true"));
     }
 
     void settingsPathIsADirectory()
