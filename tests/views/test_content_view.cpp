@@ -216,6 +216,10 @@ private Q_SLOTS:
     void keyboardAlone()
     {
         ViewRig r;
+        // Without a window manager, activation only takes once the window
+        // is on screen.
+        QVERIFY(QTest::qWaitForWindowExposed(r.view.get()));
+        r.view->activateWindow();
         QApplication::setActiveWindow(r.view.get());
         QVERIFY(QTest::qWaitForWindowActive(r.view.get()));
         r.view->setFocus();
