@@ -15,6 +15,16 @@ UpdateUserDriver::UpdateUserDriver(LocalizationManager& l10n, UpdateUserDriverDe
     if (!immediateFocus_) {
         immediateFocus_ = [] { return QGuiApplication::applicationState() == Qt::ApplicationActive; };
     }
+    // An open window follows a change of language, once the change is made.
+    connect(&l10n_, &LocalizationManager::objectWillChange, this, [this] {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (window_ && window_->isVisible())
+                    render();
+            },
+            Qt::QueuedConnection);
+    });
     if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         connect(app, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
             if (state == Qt::ApplicationActive)
@@ -39,13 +49,13 @@ void UpdateUserDriver::show(const UpdateCheckResult& result)
             showUpdate(result.update, true);
             return;
         case Kind::upToDate:
-            showMessage(localized("update.upToDate"));
+            showMessage("update.upToDate");
             return;
         case Kind::failed:
-            showMessage(localized("update.failed"));
+            showMessage("update.failed");
             return;
         case Kind::notConfigured:
-            showMessage(localized("update.notConfigured"));
+            showMessage("update.notConfigured");
             return;
         }
         return;
@@ -81,24 +91,36 @@ UpdateWindow& UpdateUserDriver::ensureWindow()
 {
     if (!window_)
         window_ = std::make_unique<UpdateWindow>();
-    window_->setWindowTitle(localized("update.windowTitle"));
     return *window_;
 }
 
 void UpdateUserDriver::showUpdate(const AppcastItem& update, bool activate)
 {
-    UpdateWindow& w = ensureWindow();
-    QString notes = update.releaseNotes;
-    if (notes.isEmpty())
-        notes = localized("update.noNotes");
-    w.showUpdate(localized("update.available").arg(update.displayVersionString), notes, update.downloadLink,
-                 localized("update.download"), localized("update.later"));
-    w.present(activate);
+    shownUpdate_ = update;
+    shownMessage_ = nullptr;
+    render();
+    window_->present(activate);
 }
 
-void UpdateUserDriver::showMessage(const QString& text)
+void UpdateUserDriver::showMessage(const char* key)
+{
+    shownUpdate_.reset();
+    shownMessage_ = key;
+    render();
+    window_->present(true);
+}
+
+void UpdateUserDriver::render()
 {
     UpdateWindow& w = ensureWindow();
-    w.showMessage(text, localized("update.ok"));
-    w.present(true);
+    w.setWindowTitle(localized("update.windowTitle"));
+    if (shownUpdate_) {
+        QString notes = shownUpdate_->releaseNotes;
+        if (notes.isEmpty())
+            notes = localized("update.noNotes");
+        w.showUpdate(localized("update.available").arg(shownUpdate_->displayVersionString), notes,
+                     shownUpdate_->downloadLink, localized("update.download"), localized("update.later"));
+    } else if (shownMessage_) {
+        w.showMessage(localized(shownMessage_), localized("update.ok"));
+    }
 }

@@ -39,7 +39,9 @@ public:
 
 private:
     void showUpdate(const AppcastItem& update, bool activate);
-    void showMessage(const QString& text);
+    void showMessage(const char* key);
+    // Puts what the window shows into it in the current language.
+    void render();
     UpdateWindow& ensureWindow();
     QString localized(const char* key) const;
 
@@ -48,4 +50,7 @@ private:
     FocusProbe immediateFocus_;
     std::unique_ptr<UpdateWindow> window_;
     std::optional<AppcastItem> pending_;
+    // What the window shows: a release, or the key of its one sentence.
+    std::optional<AppcastItem> shownUpdate_;
+    const char* shownMessage_ = nullptr;
 };

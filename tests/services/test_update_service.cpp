@@ -24,6 +24,7 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -195,6 +196,28 @@ private Q_SLOTS:
         driver.show(found);
         QCOMPARE(delegate.asked.size(), 1);
         QVERIFY(driver.window()->isVisible());
+    }
+
+    // An open window follows a change of language.
+    void openWindowFollowsTheLanguage()
+    {
+        TempConfigHome home;
+        auto store = home.openStore();
+        LocalizationManager l10n(*store, {QStringLiteral("en")});
+        UpdateUserDriver driver(l10n, nullptr, [] { return true; });
+        driver.show({UpdateCheckResult::Kind::upToDate, UpdateCheckResult::Failure::none, true, {}});
+        QVERIFY(driver.window() && driver.window()->isVisible());
+        const QString english = driver.window()->heading();
+        l10n.setCurrent(AppLanguage::chinese);
+        QTRY_COMPARE(driver.window()->heading(), l10n.localized(QStringLiteral("update.upToDate")));
+        QVERIFY(driver.window()->heading() != english);
+        QCOMPARE(driver.window()->okButton()->text(), l10n.localized(QStringLiteral("update.ok")));
+
+        driver.show({UpdateCheckResult::Kind::updateFound, UpdateCheckResult::Failure::none, true,
+                     release(QStringLiteral("2.0"))});
+        l10n.setCurrent(AppLanguage::english);
+        QTRY_COMPARE(driver.window()->heading(), QStringLiteral("Lumora 2.0 is available."));
+        QCOMPARE(driver.window()->downloadPage(), QUrl(QStringLiteral("https://lumora.example/download")));
     }
 
     // The menus and the settings row reach one and the same updater.
