@@ -15,10 +15,10 @@ namespace {
 QString execArgument(const QString& program)
 {
     static const QString plain = QStringLiteral(
-        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789/._+-,:@");
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789/._+-,:@%");
     QString arg = program;
     arg.replace(QLatin1Char('%'), QStringLiteral("%%"));
-    if (std::all_of(arg.cbegin(), arg.cend(), [](QChar c) { return plain.contains(c) || c == QLatin1Char('%'); }))
+    if (std::all_of(arg.cbegin(), arg.cend(), [](QChar c) { return plain.contains(c); }))
         return arg;
     QString quoted;
     for (QChar c : arg) {

@@ -7,9 +7,6 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
-#include <csignal>
-#include <sys/fsuid.h>
-#include <sys/resource.h>
 
 class TestDefaultsStore : public QObject {
     Q_OBJECT
@@ -119,12 +116,11 @@ private Q_SLOTS:
         QFile::setPermissions(home.path() + QStringLiteral("/lumora"),
                               QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
         auto store = home.openStore();
-        // Root writes anywhere; as anyone else the permissions hold.
-        if (geteuid() == 0)
-            setfsuid(65534);
-        const bool written = store->write(QStringLiteral("flag"), true);
-        if (geteuid() == 0)
-            setfsuid(0);
+        bool written = true;
+        {
+            const UnprivilegedFileAccess asUser;
+            written = store->write(QStringLiteral("flag"), true);
+        }
         QVERIFY(!written);
         QFile::setPermissions(home.path() + QStringLiteral("/lumora"),
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -138,18 +134,12 @@ private Q_SLOTS:
         auto store = home.openStore();
         QVERIFY(store->write(QStringLiteral("first"), QStringLiteral("kept")));
         const qint64 size = QFileInfo(home.settingsFile()).size();
+        bool written = true;
         {
-            rlimit saved{};
-            getrlimit(RLIMIT_FSIZE, &saved);
-            auto* previous = std::signal(SIGXFSZ, SIG_IGN);
-            rlimit tight = saved;
-            tight.rlim_cur = rlim_t(size + 4);
-            setrlimit(RLIMIT_FSIZE, &tight);
-            const bool written = store->write(QStringLiteral("second"), QString(200, QLatin1Char('x')));
-            setrlimit(RLIMIT_FSIZE, &saved);
-            std::signal(SIGXFSZ, previous);
-            QVERIFY(!written);
+            const FileSizeLimit diskAlmostFull(size + 4);
+            written = store->write(QStringLiteral("second"), QString(200, QLatin1Char('x')));
         }
+        QVERIFY(!written);
         QCOMPARE(store->readString(QStringLiteral("second"), {}), QString(200, QLatin1Char('x')));
         // Once a write has failed, later ones that work say so again.
         QVERIFY(store->write(QStringLiteral("third"), true));

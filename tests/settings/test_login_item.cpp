@@ -13,9 +13,6 @@
 #include <QProcess>
 #include <QTimer>
 #include <optional>
-#include <csignal>
-#include <sys/fsuid.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
@@ -46,43 +43,6 @@ QString validate(const QString& path)
     const QString out = QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError()).trimmed();
     return p.exitCode() == 0 && out.isEmpty() ? QString() : out;
 }
-
-// Makes file permissions count for this thread even when tests run as root.
-class Unprivileged {
-public:
-    Unprivileged()
-    {
-        if (::geteuid() == 0)
-            ::setfsuid(65534);
-    }
-    ~Unprivileged()
-    {
-        if (::geteuid() == 0)
-            ::setfsuid(0);
-    }
-};
-
-// Writes of more than a few bytes fail, as on a full disk.
-class FileSizeLimit {
-public:
-    FileSizeLimit()
-    {
-        ::getrlimit(RLIMIT_FSIZE, &saved_);
-        previous_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit tiny = saved_;
-        tiny.rlim_cur = 8;
-        ::setrlimit(RLIMIT_FSIZE, &tiny);
-    }
-    ~FileSizeLimit()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previous_);
-    }
-
-private:
-    rlimit saved_{};
-    void (*previous_)(int) = nullptr;
-};
 
 // The real entry, with a condition that holds only while it is written.
 class GuardedLoginItem final : public LoginItem {
@@ -303,9 +263,9 @@ private Q_SLOTS:
         SettingsRig r;
         GuardedLoginItem item(r.loginItem, [=]() -> std::shared_ptr<void> {
             if (unprivileged)
-                return std::make_shared<Unprivileged>();
+                return std::make_shared<UnprivilegedFileAccess>();
             if (limitFileSize)
-                return std::make_shared<FileSizeLimit>();
+                return std::make_shared<FileSizeLimit>(8);
             return nullptr;
         });
         r.timer.setLaunchAtLogin(!turningOn);

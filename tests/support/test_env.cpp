@@ -3,6 +3,10 @@
 #include "platform/defaults_store.h"
 
 #include <QDir>
+#include <csignal>
+#include <sys/fsuid.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 TempConfigHome::TempConfigHome()
     : previous_(qgetenv("XDG_CONFIG_HOME")), hadPrevious_(qEnvironmentVariableIsSet("XDG_CONFIG_HOME"))
@@ -76,4 +80,36 @@ QString testOutputDir()
         dir = QDir::tempPath() + QStringLiteral("/lumora-test-output");
     QDir().mkpath(dir);
     return dir;
+}
+
+UnprivilegedFileAccess::UnprivilegedFileAccess()
+{
+    if (::geteuid() == 0)
+        ::setfsuid(65534);
+}
+
+UnprivilegedFileAccess::~UnprivilegedFileAccess()
+{
+    if (::geteuid() == 0)
+        ::setfsuid(0);
+}
+
+FileSizeLimit::FileSizeLimit(qint64 bytes)
+{
+    rlimit limit{};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    savedLimit_ = limit.rlim_cur;
+    // Past the limit the kernel would also raise SIGXFSZ, which ends the process.
+    savedHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    limit.rlim_cur = rlim_t(bytes);
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+FileSizeLimit::~FileSizeLimit()
+{
+    rlimit limit{};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = rlim_t(savedLimit_);
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, savedHandler_);
 }

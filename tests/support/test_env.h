@@ -51,5 +51,29 @@ private:
     QStringList names_;
 };
 
+// While it lives, file permissions count for the calling thread even when
+// the tests run as root (its file-system user is "nobody" then).
+class UnprivilegedFileAccess {
+public:
+    UnprivilegedFileAccess();
+    ~UnprivilegedFileAccess();
+    UnprivilegedFileAccess(const UnprivilegedFileAccess&) = delete;
+    UnprivilegedFileAccess& operator=(const UnprivilegedFileAccess&) = delete;
+};
+
+// While it lives, no file of this process grows past `bytes`: a write that
+// would comes up short, as on a full disk.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(qint64 bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    quint64 savedLimit_ = 0;
+    void (*savedHandler_)(int) = nullptr;
+};
+
 // Where rendered pictures and other artefacts of a test run go.
 QString testOutputDir();
