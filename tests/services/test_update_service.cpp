@@ -1,6 +1,8 @@
 // The update service: its answer to the delegate question, the quiet
 // notice on a private notification bus, and the two manual-check paths.
 #include "views/content_view.h"
+#include "views/theme.h"
+#include "views/view_style.h"
 #include "views/flat_button.h"
 #include "views/settings_option_row.h"
 #include "views/settings_popover.h"
@@ -212,6 +214,11 @@ private Q_SLOTS:
         QTRY_COMPARE(driver.window()->heading(), l10n.localized(QStringLiteral("update.upToDate")));
         QVERIFY(driver.window()->heading() != english);
         QCOMPARE(driver.window()->okButton()->text(), l10n.localized(QStringLiteral("update.ok")));
+        // Its picture in the dark look, to be looked at.
+        QApplication::setPalette(darkPalette());
+        QTRY_VERIFY(viewstyle::isDark(driver.window()->palette()));
+        QVERIFY(driver.window()->grab().save(testOutputDir() + QStringLiteral("/update-window-chinese-dark.png")));
+        QApplication::setPalette(lightPalette());
 
         driver.show({UpdateCheckResult::Kind::updateFound, UpdateCheckResult::Failure::none, true,
                      release(QStringLiteral("2.0"))});
