@@ -1,5 +1,6 @@
 #include "app/app_delegate.h"
 #include "app/bench_marks.h"
+#include "app/font_warm_up.h"
 #include "app/lumora_app.h"
 #include "app/termination_signals.h"
 #include "build_config.h"
@@ -25,6 +26,7 @@ int main(int argc, char** argv)
                    stdout);
         return 1;
     }
+    FontWarmUp fonts;
     QApplication app(argc, argv);
     LumoraApp::applyApplicationIdentity();
 
@@ -40,6 +42,7 @@ int main(int argc, char** argv)
         return 1;
     }
 
+    fonts.listFonts();
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::received, &app, [] { QCoreApplication::quit(); });
 
@@ -59,5 +62,7 @@ int main(int argc, char** argv)
                          if (action == QLatin1String("default"))
                              lumora.appDelegate().bringWindowToFront();
                      });
-    return app.exec();
+    const int status = app.exec();
+    fonts.wait();
+    return status;
 }

@@ -4,20 +4,9 @@
 #include <QAudioDevice>
 #include <QMediaDevices>
 #include <QSoundEffect>
-#include <QTimer>
 
 ChimeSound::ChimeSound(QObject* parent) : QObject(parent)
 {
-    // Opening the audio system takes a while; do it once the window is up,
-    // not on the way to the first frame.
-    QTimer::singleShot(loadDelayMs, this, &ChimeSound::load);
-}
-
-void ChimeSound::load()
-{
-    if (loaded_)
-        return;
-    loaded_ = true;
     // Without any output the effect could only fail; skip loading it.
     if (QMediaDevices::audioOutputs().isEmpty())
         return;
@@ -28,9 +17,8 @@ void ChimeSound::load()
 
 ChimeSound::~ChimeSound() = default;
 
-bool ChimeSound::usesBeep()
+bool ChimeSound::usesBeep() const
 {
-    load();
     return !effect_ || effect_->status() == QSoundEffect::Error;
 }
 
@@ -41,4 +29,9 @@ void ChimeSound::play()
         return;
     }
     effect_->play();
+}
+
+AlarmSound* lumora_chime_create(QObject* parent)
+{
+    return new ChimeSound(parent);
 }

@@ -3,27 +3,26 @@
 #include "platform/alarm_sound.h"
 
 #include <QObject>
-#include <memory>
 
 class QSoundEffect;
 
 // Our chime through Qt Multimedia; the system beep where no audio output
-// can play it (no sound server, no device, a decoding error).
+// can play it (no sound server, no device, a decoding error). It lives in
+// the module lumora-chime, which LazyChimeSound loads after start-up.
 class ChimeSound final : public QObject, public AlarmSound {
     Q_OBJECT
 public:
+    // Opens the audio system: takes a while, so not on the way to the first frame.
     explicit ChimeSound(QObject* parent = nullptr);
     ~ChimeSound() override;
 
-    static constexpr int loadDelayMs = 400;
-
     void play() override;
-    // Whether the next play() will beep instead of chiming.
-    bool usesBeep();
 
 private:
-    void load();
+    bool usesBeep() const;
 
     QSoundEffect* effect_ = nullptr;
-    bool loaded_ = false;
 };
+
+// The module's one entry point: a chime owned by `parent`.
+extern "C" Q_DECL_EXPORT AlarmSound* lumora_chime_create(QObject* parent);

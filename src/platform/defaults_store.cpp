@@ -84,16 +84,44 @@ qint64 DefaultsStore::readInt(const QString& key, qint64 fallback) const
     return fallback;
 }
 
+namespace {
+// Whether two values read the same once written: the file keeps only text.
+bool sameOnDisk(const QVariant& mine, const QVariant& theirs)
+{
+    if (!theirs.isValid())
+        return false;
+    if (mine.metaType() == QMetaType::fromType<QStringList>())
+        return mine.toStringList() == theirs.toStringList();
+    return mine.toString() == theirs.toString();
+}
+}  // namespace
+
 bool DefaultsStore::write(const QString& key, const QVariant& value)
 {
+    // Unchanged values are not written again (the language is stored at
+    // every launch): the disk and the start-up are spared.
+    if (fileCurrent() && sameOnDisk(value, settings_->value(key)))
+        return true;
     settings_->setValue(key, value);
     return flush();
 }
 
 bool DefaultsStore::remove(const QString& key)
 {
+    if (fileCurrent() && !settings_->contains(key))
+        return true;
     settings_->remove(key);
     return flush();
+}
+
+bool DefaultsStore::fileCurrent()
+{
+    // After a failed write the file may be cut off: everything goes down again.
+    if (lastFlushFailed_)
+        return false;
+    // Re-read it: a hand edit or another process may have changed it.
+    settings_->sync();
+    return true;
 }
 
 bool DefaultsStore::flush()
@@ -104,7 +132,8 @@ bool DefaultsStore::flush()
     settings_->sync();
     // QSettings keeps the first error it met for good, so its status cannot
     // say whether this write worked; the file on disk can.
-    if (fileHoldsEverything())
+    lastFlushFailed_ = !fileHoldsEverything();
+    if (!lastFlushFailed_)
         return true;
     // Mark every value as still to be written, so the next write (or
     // QSettings' own deferred one) puts the whole file down again rather
@@ -134,12 +163,6 @@ bool DefaultsStore::fileHoldsEverything() const
     const QSettings onDisk(copy.fileName(), QSettings::IniFormat);
     const QStringList keys = settings_->allKeys();
     return std::all_of(keys.cbegin(), keys.cend(), [&](const QString& key) {
-        const QVariant mine = settings_->value(key);
-        const QVariant theirs = onDisk.value(key);
-        if (!theirs.isValid())
-            return false;
-        if (mine.metaType() == QMetaType::fromType<QStringList>())
-            return mine.toStringList() == theirs.toStringList();
-        return mine.toString() == theirs.toString();
+        return sameOnDisk(settings_->value(key), onDisk.value(key));
     });
 }

@@ -27,13 +27,17 @@ public:
     QStringList readStringList(const QString& key) const;
     qint64 readInt(const QString& key, qint64 fallback) const;
 
-    // Each returns whether the file on disk now holds the change.
+    // Each returns whether the file on disk now holds the change. A value the
+    // file already holds is not written again.
     bool write(const QString& key, const QVariant& value);
     bool remove(const QString& key);
 
 private:
     bool flush();
+    // Whether the file is known to hold what this store has (re-read first).
+    bool fileCurrent();
     bool fileHoldsEverything() const;
 
     std::unique_ptr<QSettings> settings_;
+    bool lastFlushFailed_ = false;
 };

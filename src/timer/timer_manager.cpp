@@ -4,7 +4,7 @@
 #include "notifications/notification_helper.h"
 #include "platform/alarm_sound.h"
 #include "platform/app_notification_center.h"
-#include "platform/chime_sound.h"
+#include "platform/lazy_chime_sound.h"
 #include "platform/clock.h"
 #include "platform/defaults_store.h"
 #include "timer/target_time.h"
@@ -74,7 +74,7 @@ TimerManager& TimerManager::shared()
     static auto* instance = [] {
         auto* t = new TimerManager(DefaultsStore::shared(), Clock::system(),
                                    LocalizationManager::shared());
-        t->setAlarmSound(new ChimeSound(t));
+        t->setAlarmSound(new LazyChimeSound(t));
         t->setNotificationHelper(&NotificationHelper::shared());
         return t;
     }();

@@ -132,6 +132,24 @@ private Q_SLOTS:
                  QStringLiteral("system"));
     }
 
+    // Storing the language at every launch writes nothing when it is there.
+    void launchLeavesAStoredLanguageAlone()
+    {
+        TempConfigHome home;
+        {
+            auto store = home.openStore();
+            LocalizationManager first(*store, {QStringLiteral("en")});
+            first.setCurrent(AppLanguage::chinese);
+        }
+        const quint64 written = fileIdentity(home.settingsFile());
+        auto store = home.openStore();
+        LocalizationManager next(*store, {QStringLiteral("en")});
+        QCOMPARE(next.current.get(), AppLanguage::chinese);
+        QCOMPARE(fileIdentity(home.settingsFile()), written);
+        QCOMPARE(home.openStore()->readStringList(LocalizationManager::appleLanguagesKey),
+                 QStringList{QStringLiteral("zh-Hans")});
+    }
+
     void subscribersSeeTheNewLanguageFirst()
     {
         TempConfigHome home;

@@ -24,6 +24,19 @@ for f in "${expected[@]}"; do
   [[ -s "$root/$f" ]] || fail "missing $f"
 done
 [[ -x "$root/bin/lumora" ]] || fail "bin/lumora is not executable"
+# The chime is a module of its own, so the executable starts without Qt Multimedia.
+chime=$(cd "$root" && find lib -name lumora-chime.so)
+[[ -n "$chime" && -s "$root/$chime" ]] || fail "missing the chime module lib/.../lumora/lumora-chime.so"
+expected+=("$chime")
+if readelf -d "$root/bin/lumora" | grep -q 'NEEDED.*libQt6Multimedia'; then
+  fail "bin/lumora links Qt Multimedia itself"
+fi
+# The installed executable finds its chime.
+out=$(QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME="$work/config" DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent \
+        timeout -s TERM 2 "$root/bin/lumora" 2>&1 || true)
+if grep -q "chime could not be loaded" <<<"$out"; then
+  fail "the installed executable does not find its chime: $out"
+fi
 for size in 16 48 512; do
   file "$root/share/icons/hicolor/${size}x${size}/apps/org.lumora.Lumora.png" | grep -q "${size} x ${size}" ||
     fail "icon ${size} has the wrong size"
@@ -42,6 +55,7 @@ for f in "${expected[@]}"; do
 done
 dpkg-deb -f "$deb" Package | grep -qx lumora || fail "package name"
 dpkg-deb -f "$deb" Depends | grep -q libqt6widgets6 || fail "package does not depend on Qt Widgets"
+dpkg-deb -f "$deb" Depends | grep -q libqt6multimedia6 || fail "package does not depend on Qt Multimedia (the chime)"
 
 if [[ $(id -u) -eq 0 && -z "$(dpkg-query -W -f='${Status}' lumora 2>/dev/null | grep 'install ok installed' || true)" ]]; then
   dpkg -i "$deb" >/dev/null || fail "dpkg -i failed"

@@ -83,6 +83,58 @@ private Q_SLOTS:
         QVERIFY(!home.openStore()->contains(QStringLiteral("flag")));
     }
 
+    // A value the file already holds is not written again; anything else,
+    // including a value someone changed behind the store's back, is.
+    void onlyChangesAreWritten_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QByteArray>("handEdit");
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<bool>("rewritten");
+        const QByteArray stored("[General]\nflag=false\nlangs=en\ntext=dark\n");
+        QTest::newRow("same flag") << stored << QByteArray() << "flag=false" << false;
+        QTest::newRow("same text") << stored << QByteArray() << "text=dark" << false;
+        QTest::newRow("same one-item list") << stored << QByteArray() << "langs=en" << false;
+        QTest::newRow("absent key removed") << stored << QByteArray() << "-missing" << false;
+        QTest::newRow("other flag") << stored << QByteArray() << "flag=true" << true;
+        QTest::newRow("new key") << stored << QByteArray() << "fresh=dark" << true;
+        QTest::newRow("key removed") << stored << QByteArray() << "-text" << true;
+        QTest::newRow("same as read, edited since") << stored << QByteArray("[General]\nflag=true\n")
+                                                    << "flag=false" << true;
+        QTest::newRow("file deleted since") << stored << QByteArray("-") << "text=dark" << true;
+    }
+    void onlyChangesAreWritten()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QByteArray, handEdit);
+        QFETCH(QString, action);
+        QFETCH(bool, rewritten);
+        TempConfigHome home;
+        writeFile(home.settingsFile(), file);
+        auto store = home.openStore();
+        QCOMPARE(store->readBool(QStringLiteral("flag"), true), false);
+        if (handEdit == "-")
+            QVERIFY(QFile::remove(home.settingsFile()));
+        else if (!handEdit.isEmpty())
+            writeFile(home.settingsFile(), handEdit);
+        const quint64 before = fileIdentity(home.settingsFile());
+
+        const QString key = action.section(QLatin1Char('='), 0, 0);
+        const QString value = action.section(QLatin1Char('='), 1);
+        if (key.startsWith(QLatin1Char('-'))) {
+            QVERIFY(store->remove(key.mid(1)));
+            QVERIFY(!readFromDisk(home.settingsFile())->contains(key.mid(1)));
+        } else if (key == QLatin1String("langs")) {
+            QVERIFY(store->write(key, QStringList{value}));
+            QCOMPARE(readFromDisk(home.settingsFile())->value(key).toStringList(), QStringList{value});
+        } else {
+            QVERIFY(store->write(key, key == QLatin1String("flag") ? QVariant(value == QLatin1String("true"))
+                                                                   : QVariant(value)));
+            QCOMPARE(readFromDisk(home.settingsFile())->value(key).toString(), value);
+        }
+        QCOMPARE(fileIdentity(home.settingsFile()) != before, rewritten);
+    }
+
     void writeRepairsABadValueAndKeepsTheRest()
     {
         TempConfigHome home;
@@ -141,6 +193,10 @@ private Q_SLOTS:
         }
         QVERIFY(!written);
         QCOMPARE(store->readString(QStringLiteral("second"), {}), QString(200, QLatin1Char('x')));
+        // The same value again is not taken as already on disk.
+        const quint64 cutOff = fileIdentity(home.settingsFile());
+        QVERIFY(store->write(QStringLiteral("second"), QString(200, QLatin1Char('x'))));
+        QVERIFY(fileIdentity(home.settingsFile()) != cutOff);
         // Once a write has failed, later ones that work say so again.
         QVERIFY(store->write(QStringLiteral("third"), true));
         const auto onDisk = readFromDisk(home.settingsFile());

@@ -3,9 +3,11 @@
 #include "platform/defaults_store.h"
 
 #include <QDir>
+#include <QFile>
 #include <csignal>
 #include <sys/fsuid.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 TempConfigHome::TempConfigHome()
@@ -112,4 +114,10 @@ FileSizeLimit::~FileSizeLimit()
     limit.rlim_cur = rlim_t(savedLimit_);
     ::setrlimit(RLIMIT_FSIZE, &limit);
     std::signal(SIGXFSZ, savedHandler_);
+}
+
+quint64 fileIdentity(const QString& path)
+{
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? quint64(st.st_ino) : 0;
 }

@@ -75,5 +75,9 @@ private:
     void (*savedHandler_)(int) = nullptr;
 };
 
+// The file's inode, 0 when there is none: a write that replaces a file
+// atomically (QSaveFile, QSettings) gives it a new one.
+quint64 fileIdentity(const QString& path);
+
 // Where rendered pictures and other artefacts of a test run go.
 QString testOutputDir();
