@@ -147,6 +147,10 @@ void RingingOverlay::resizeEvent(QResizeEvent* event)
 
 void RingingOverlay::layoutCard()
 {
+    // Laid out when it is about to be seen: measuring its large title would
+    // otherwise load a font on the way to the window's first frame.
+    if (!shown_ && isHidden())
+        return;
     const int inner = width() - 2 * windowMargin - 2 * cardPadding;
     const int contentHeight = bellBox + spacing + QFontMetrics(titleFont()).height() + spacing
                               + QFontMetrics(subtitleFont()).height() + spacing + buttonHeight;
