@@ -96,15 +96,22 @@ void FlatButton::setLabel(const QString& label)
         setAccessibleName(name);
 }
 
+int FlatButton::widthOf(Measured& cache, const QFont& font, const QString& text)
+{
+    if (cache.width < 0 || cache.text != text || cache.font != font)
+        cache = {text, font, QFontMetrics(font).horizontalAdvance(text)};
+    return cache.width;
+}
+
 int FlatButton::contentWidth() const
 {
     int w = 0;
     if (!symbol_.isEmpty())
         w += symbolSide_;
     if (!text().isEmpty())
-        w += (w ? iconSpacing : 0) + QFontMetrics(textFont_).horizontalAdvance(text());
+        w += (w ? iconSpacing : 0) + widthOf(textWidth_, textFont_, text());
     if (!detail_.isEmpty())
-        w += detailSpacing + QFontMetrics(detailFont_).horizontalAdvance(detail_);
+        w += detailSpacing + widthOf(detailWidth_, detailFont_, detail_);
     return w;
 }
 
@@ -227,7 +234,7 @@ void FlatButton::paintEvent(QPaintEvent*)
     if (!text().isEmpty()) {
         p.setFont(textFont_);
         p.setPen(c.text);
-        const int tw = QFontMetrics(textFont_).horizontalAdvance(text());
+        const int tw = widthOf(textWidth_, textFont_, text());
         p.drawText(QRectF(x, box.top(), tw + 1, box.height()), Qt::AlignVCenter | Qt::AlignLeft, text());
         x += tw + detailSpacing;
     }

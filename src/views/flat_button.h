@@ -55,6 +55,14 @@ private:
     Ink ink() const;
     qreal radius(const QRectF& shape) const;
     int contentWidth() const;
+    // Layouts ask for the size again and again, and shaping text is not
+    // free: each width is measured once per text and font.
+    struct Measured {
+        QString text;
+        QFont font;
+        int width = -1;
+    };
+    static int widthOf(Measured& cache, const QFont& font, const QString& text);
 
     Look look_;
     Tint tint_ = Tint::accent;
@@ -66,4 +74,6 @@ private:
     bool selected_ = false;
     int minContentHeight_ = 0;
     int hPadding_ = 10;
+    mutable Measured textWidth_;
+    mutable Measured detailWidth_;
 };
