@@ -32,24 +32,24 @@ void FontWarmUp::run()
     }
 }
 
-void FontWarmUp::listFonts()
+void FontWarmUp::decide(Next next)
 {
     {
         const std::lock_guard lock(mutex_);
         if (next_ == Next::undecided)
-            next_ = Next::listFonts;
+            next_ = next;
     }
     changed_.notify_one();
 }
 
+void FontWarmUp::listFonts()
+{
+    decide(Next::listFonts);
+}
+
 void FontWarmUp::wait()
 {
-    {
-        const std::lock_guard lock(mutex_);
-        if (next_ == Next::undecided)
-            next_ = Next::stop;
-    }
-    changed_.notify_one();
+    decide(Next::stop);
     if (thread_.joinable())
         thread_.join();
 }

@@ -25,10 +25,13 @@ public:
     void wait();
 
 private:
+    enum class Next { undecided, listFonts, stop };
     void run();
+    // The first decision counts; later ones change nothing.
+    void decide(Next next);
 
     std::mutex mutex_;
     std::condition_variable changed_;
-    enum class Next { undecided, listFonts, stop } next_ = Next::undecided;
+    Next next_ = Next::undecided;
     std::thread thread_;
 };
