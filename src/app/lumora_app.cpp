@@ -3,6 +3,7 @@
 #include "app/app_delegate.h"
 #include "app/main_window.h"
 #include "build_config.h"
+#include "platform/defaults_store.h"
 #include "views/content_view.h"
 #include "timer/timer_manager.h"
 #include "views/theme.h"
@@ -13,7 +14,18 @@
 #include <QTimer>
 #include <functional>
 
-LumoraApp::LumoraApp() : LumoraApp(std::make_unique<AppDelegate>()) {}
+namespace {
+std::unique_ptr<AppDelegate> delegateHoldingWrites()
+{
+    // What start-up stores (the language, at every launch) goes down once
+    // the window is up: on a first launch that is a new folder, a lock file
+    // and a synced write the first frame need not wait for.
+    DefaultsStore::shared().holdWrites();
+    return std::make_unique<AppDelegate>();
+}
+}  // namespace
+
+LumoraApp::LumoraApp() : LumoraApp(delegateHoldingWrites()) {}
 
 LumoraApp::LumoraApp(std::unique_ptr<AppDelegate> delegate)
     : window_(std::make_unique<MainWindow>()), appDelegate_(std::move(delegate))
@@ -89,6 +101,7 @@ void LumoraApp::launch()
     // The icon too: looking it up in the icon theme takes a while, and the
     // panel shows it as soon as it is set.
     new FirstFrame(window_.get(), firstFrameFallbackMs, [delegate = appDelegate_.get()] {
+        DefaultsStore::shared().commitHeldWrites();
         applyApplicationIcon();
         delegate->applicationDidFinishLaunching();
     });

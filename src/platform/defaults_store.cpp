@@ -12,6 +12,11 @@ DefaultsStore::DefaultsStore(const QString& filePath)
 {
 }
 
+DefaultsStore::~DefaultsStore()
+{
+    commitHeldWrites();
+}
+
 QString DefaultsStore::defaultPath()
 {
     QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
@@ -33,12 +38,22 @@ QString DefaultsStore::filePath() const
 
 bool DefaultsStore::contains(const QString& key) const
 {
-    return settings_->contains(key);
+    return value(key).isValid();
+}
+
+QVariant DefaultsStore::value(const QString& key) const
+{
+    if (held_) {
+        const auto it = held_->constFind(key);
+        if (it != held_->cend())
+            return it->value_or(QVariant());
+    }
+    return settings_->value(key);
 }
 
 bool DefaultsStore::readBool(const QString& key, bool fallback) const
 {
-    const QVariant v = settings_->value(key);
+    const QVariant v = value(key);
     if (v.typeId() == QMetaType::Bool)
         return v.toBool();
     if (v.typeId() == QMetaType::QString) {
@@ -54,7 +69,7 @@ bool DefaultsStore::readBool(const QString& key, bool fallback) const
 
 QString DefaultsStore::readString(const QString& key, const QString& fallback) const
 {
-    const QVariant v = settings_->value(key);
+    const QVariant v = value(key);
     if (v.typeId() == QMetaType::QString)
         return v.toString();
     return fallback;
@@ -62,7 +77,7 @@ QString DefaultsStore::readString(const QString& key, const QString& fallback) c
 
 QStringList DefaultsStore::readStringList(const QString& key) const
 {
-    const QVariant v = settings_->value(key);
+    const QVariant v = value(key);
     if (v.typeId() == QMetaType::QStringList)
         return v.toStringList();
     if (v.typeId() == QMetaType::QString)
@@ -72,7 +87,7 @@ QStringList DefaultsStore::readStringList(const QString& key) const
 
 qint64 DefaultsStore::readInt(const QString& key, qint64 fallback) const
 {
-    const QVariant v = settings_->value(key);
+    const QVariant v = value(key);
     if (v.typeId() == QMetaType::LongLong || v.typeId() == QMetaType::Int)
         return v.toLongLong();
     if (v.typeId() == QMetaType::QString) {
@@ -98,6 +113,10 @@ bool sameOnDisk(const QVariant& mine, const QVariant& theirs)
 
 bool DefaultsStore::write(const QString& key, const QVariant& value)
 {
+    if (held_) {
+        held_->insert(key, value);
+        return true;
+    }
     // Unchanged values are not written again (the language is stored at
     // every launch): the disk and the start-up are spared.
     if (fileCurrent() && sameOnDisk(value, settings_->value(key)))
@@ -108,10 +127,40 @@ bool DefaultsStore::write(const QString& key, const QVariant& value)
 
 bool DefaultsStore::remove(const QString& key)
 {
+    if (held_) {
+        held_->insert(key, std::nullopt);
+        return true;
+    }
     if (fileCurrent() && !settings_->contains(key))
         return true;
     settings_->remove(key);
     return flush();
+}
+
+void DefaultsStore::holdWrites()
+{
+    if (!held_)
+        held_.emplace();
+}
+
+bool DefaultsStore::commitHeldWrites()
+{
+    if (!held_)
+        return true;
+    const auto held = std::move(*held_);
+    held_.reset();
+    // As for single writes: what the file already holds is not written again.
+    bool changed = !fileCurrent();
+    for (auto it = held.cbegin(); it != held.cend(); ++it) {
+        if (it->has_value() && !sameOnDisk(**it, settings_->value(it.key()))) {
+            settings_->setValue(it.key(), **it);
+            changed = true;
+        } else if (!it->has_value() && settings_->contains(it.key())) {
+            settings_->remove(it.key());
+            changed = true;
+        }
+    }
+    return changed ? flush() : true;
 }
 
 bool DefaultsStore::fileCurrent()

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <QMap>
 #include <QSettings>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
 #include <memory>
+#include <optional>
 
 // The user's defaults store: an INI file read with typed, forgiving reads.
 // A missing key, a value of the wrong type or an unreadable file gives the
@@ -13,6 +15,10 @@
 class DefaultsStore {
 public:
     explicit DefaultsStore(const QString& filePath);
+    // Writes still held go down first.
+    ~DefaultsStore();
+    DefaultsStore(const DefaultsStore&) = delete;
+    DefaultsStore& operator=(const DefaultsStore&) = delete;
 
     // $XDG_CONFIG_HOME/lumora/lumora.conf (~/.config when unset).
     static QString defaultPath();
@@ -32,12 +38,23 @@ public:
     bool write(const QString& key, const QVariant& value);
     bool remove(const QString& key);
 
+    // From holdWrites() to commitHeldWrites(), writes and removals change
+    // what reads return at once but reach the disk together at the end (each
+    // returns true meanwhile): start-up stores the language, and the first
+    // frame should not wait for the disk. Commit returns whether the file now
+    // holds them all; with nothing held it does nothing and returns true.
+    void holdWrites();
+    bool commitHeldWrites();
+
 private:
+    QVariant value(const QString& key) const;
     bool flush();
     // Whether the file is known to hold what this store has (re-read first).
     bool fileCurrent();
     bool fileHoldsEverything() const;
 
     std::unique_ptr<QSettings> settings_;
+    // Held changes by key; an empty value is a removal.
+    std::optional<QMap<QString, std::optional<QVariant>>> held_;
     bool lastFlushFailed_ = false;
 };

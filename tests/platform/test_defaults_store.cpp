@@ -84,24 +84,31 @@ private Q_SLOTS:
     }
 
     // A value the file already holds is not written again; anything else,
-    // including a value someone changed behind the store's back, is.
+    // including a value someone changed behind the store's back, is. Held
+    // writes (start-up's) follow the same rule when they are committed.
     void onlyChangesAreWritten_data()
     {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QByteArray>("handEdit");
         QTest::addColumn<QString>("action");
         QTest::addColumn<bool>("rewritten");
+        QTest::addColumn<bool>("held");
         const QByteArray stored("[General]\nflag=false\nlangs=en\ntext=dark\n");
-        QTest::newRow("same flag") << stored << QByteArray() << "flag=false" << false;
-        QTest::newRow("same text") << stored << QByteArray() << "text=dark" << false;
-        QTest::newRow("same one-item list") << stored << QByteArray() << "langs=en" << false;
-        QTest::newRow("absent key removed") << stored << QByteArray() << "-missing" << false;
-        QTest::newRow("other flag") << stored << QByteArray() << "flag=true" << true;
-        QTest::newRow("new key") << stored << QByteArray() << "fresh=dark" << true;
-        QTest::newRow("key removed") << stored << QByteArray() << "-text" << true;
-        QTest::newRow("same as read, edited since") << stored << QByteArray("[General]\nflag=true\n")
-                                                    << "flag=false" << true;
-        QTest::newRow("file deleted since") << stored << QByteArray("-") << "text=dark" << true;
+        for (const bool held : {false, true}) {
+            const auto row = [held](const char* name) {
+                return &QTest::newRow(qPrintable(QString::fromLatin1(name) + (held ? " (held)" : "")));
+            };
+            *row("same flag") << stored << QByteArray() << "flag=false" << false << held;
+            *row("same text") << stored << QByteArray() << "text=dark" << false << held;
+            *row("same one-item list") << stored << QByteArray() << "langs=en" << false << held;
+            *row("absent key removed") << stored << QByteArray() << "-missing" << false << held;
+            *row("other flag") << stored << QByteArray() << "flag=true" << true << held;
+            *row("new key") << stored << QByteArray() << "fresh=dark" << true << held;
+            *row("key removed") << stored << QByteArray() << "-text" << true << held;
+            *row("same as read, edited since") << stored << QByteArray("[General]\nflag=true\n") << "flag=false"
+                                               << true << held;
+            *row("file deleted since") << stored << QByteArray("-") << "text=dark" << true << held;
+        }
     }
     void onlyChangesAreWritten()
     {
@@ -109,6 +116,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, handEdit);
         QFETCH(QString, action);
         QFETCH(bool, rewritten);
+        QFETCH(bool, held);
         TempConfigHome home;
         writeFile(home.settingsFile(), file);
         auto store = home.openStore();
@@ -121,18 +129,72 @@ private Q_SLOTS:
 
         const QString key = action.section(QLatin1Char('='), 0, 0);
         const QString value = action.section(QLatin1Char('='), 1);
-        if (key.startsWith(QLatin1Char('-'))) {
+        const bool removal = key.startsWith(QLatin1Char('-'));
+        if (held)
+            store->holdWrites();
+        if (removal)
             QVERIFY(store->remove(key.mid(1)));
-            QVERIFY(!readFromDisk(home.settingsFile())->contains(key.mid(1)));
-        } else if (key == QLatin1String("langs")) {
+        else if (key == QLatin1String("langs"))
             QVERIFY(store->write(key, QStringList{value}));
-            QCOMPARE(readFromDisk(home.settingsFile())->value(key).toStringList(), QStringList{value});
-        } else {
+        else
             QVERIFY(store->write(key, key == QLatin1String("flag") ? QVariant(value == QLatin1String("true"))
                                                                    : QVariant(value)));
-            QCOMPARE(readFromDisk(home.settingsFile())->value(key).toString(), value);
+        if (held) {
+            // Reads see the change at once; the file waits for the commit.
+            if (removal)
+                QVERIFY(!store->contains(key.mid(1)));
+            else if (key == QLatin1String("flag"))
+                QCOMPARE(store->readBool(key, value != QLatin1String("true")), value == QLatin1String("true"));
+            else if (key == QLatin1String("langs"))
+                QCOMPARE(store->readStringList(key), QStringList{value});
+            else
+                QCOMPARE(store->readString(key, {}), value);
+            QCOMPARE(fileIdentity(home.settingsFile()), before);
+            QVERIFY(store->commitHeldWrites());
         }
+        const auto onDisk = readFromDisk(home.settingsFile());
+        if (removal)
+            QVERIFY(!onDisk->contains(key.mid(1)));
+        else if (key == QLatin1String("langs"))
+            QCOMPARE(onDisk->value(key).toStringList(), QStringList{value});
+        else
+            QCOMPARE(onDisk->value(key).toString(), value);
         QCOMPARE(fileIdentity(home.settingsFile()) != before, rewritten);
+    }
+
+    // Held writes are not lost: the last one of a key wins, and whatever is
+    // still held goes down when the store closes; a failed commit says so.
+    void heldWritesReachTheDisk()
+    {
+        TempConfigHome home;
+        {
+            auto store = home.openStore();
+            store->holdWrites();
+            QVERIFY(store->write(QStringLiteral("text"), QStringLiteral("first")));
+            QVERIFY(store->write(QStringLiteral("text"), QStringLiteral("last")));
+            QVERIFY(store->write(QStringLiteral("gone"), true));
+            QVERIFY(store->remove(QStringLiteral("gone")));
+            QVERIFY(!QFile::exists(home.settingsFile()));
+        }
+        const auto onDisk = readFromDisk(home.settingsFile());
+        QCOMPARE(onDisk->value(QStringLiteral("text")).toString(), QStringLiteral("last"));
+        QVERIFY(!onDisk->contains(QStringLiteral("gone")));
+
+        auto store = home.openStore();
+        QVERIFY(store->commitHeldWrites());  // nothing held
+        const qint64 size = QFileInfo(home.settingsFile()).size();
+        store->holdWrites();
+        QVERIFY(store->write(QStringLiteral("long"), QString(200, QLatin1Char('x'))));
+        bool committed = true;
+        {
+            const FileSizeLimit diskAlmostFull(size + 4);
+            committed = store->commitHeldWrites();
+        }
+        QVERIFY(!committed);
+        // Writes go straight down again, and the next one heals the file.
+        QVERIFY(store->write(QStringLiteral("after"), true));
+        QCOMPARE(readFromDisk(home.settingsFile())->value(QStringLiteral("long")).toString(),
+                 QString(200, QLatin1Char('x')));
     }
 
     void writeRepairsABadValueAndKeepsTheRest()
