@@ -1,11 +1,8 @@
 #include "platform/lazy_chime_sound.h"
 
-#include "build_config.h"
+#include "platform/module_loader.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QFileInfo>
-#include <QLibrary>
 #include <QLoggingCategory>
 #include <QTimer>
 
@@ -28,11 +25,7 @@ LazyChimeSound::~LazyChimeSound() = default;
 
 QStringList LazyChimeSound::installedModulePaths()
 {
-    const QDir here(QCoreApplication::applicationDirPath());
-    const QString file = QString::fromLatin1(kModuleFile);
-    return {QDir::cleanPath(here.filePath(QString::fromUtf8(lumora::build::kModuleDirFromExecutable)
-                                          + QLatin1Char('/') + file)),
-            here.filePath(file)};
+    return modules::installedPaths(QString::fromLatin1(kModuleFile));
 }
 
 void LazyChimeSound::load()
@@ -41,23 +34,12 @@ void LazyChimeSound::load()
         return;
     loaded_ = true;
     QStringList problems;
-    for (const QString& path : std::as_const(modulePaths_)) {
-        if (!QFileInfo::exists(path))
-            continue;
-        // Never unloaded once it has made the chime, which lives as long as this object.
-        QLibrary module(path);
-        if (!module.load()) {
-            problems.append(module.errorString());
-            continue;
-        }
-        const auto create = reinterpret_cast<CreateChime>(module.resolve("lumora_chime_create"));
-        if (create && (chime_ = create(this)))
-            return;
-        problems.append(QStringLiteral("%1 holds no chime").arg(path));
-        module.unload();
-    }
-    if (problems.isEmpty())
-        problems.append(QStringLiteral("%1 is not installed").arg(QString::fromLatin1(kModuleFile)));
+    const auto create = reinterpret_cast<CreateChime>(
+        modules::entryPoint(modulePaths_, "lumora_chime_create", QString::fromLatin1(kModuleFile), problems));
+    if (create && (chime_ = create(this)))
+        return;
+    if (create)
+        problems.append(QStringLiteral("the module made no chime"));
     qCWarning(lcChime).noquote() << "the alarm chime could not be loaded (" + problems.join(QStringLiteral("; "))
                                         + "); the system beep stands in";
 }

@@ -1,11 +1,11 @@
 #include "platform/single_instance.h"
 
+#include "platform/local_activation_socket.h"
+
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDir>
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QLockFile>
 #include <QLoggingCategory>
 #include <QStandardPaths>
@@ -15,7 +15,6 @@ namespace {
 Q_LOGGING_CATEGORY(lcInstance, "lumora.instance", QtInfoMsg)
 
 const QString kApplicationInterface = QStringLiteral("org.freedesktop.Application");
-constexpr char kActivateLine[] = "activate\n";
 
 QString runtimeDir()
 {
@@ -30,11 +29,7 @@ SingleInstance::SingleInstance(QString appId, QObject* parent) : QObject(parent)
 {
 }
 
-SingleInstance::~SingleInstance()
-{
-    if (server_)
-        server_->close();
-}
+SingleInstance::~SingleInstance() = default;
 
 QString SingleInstance::objectPath() const
 {
@@ -89,45 +84,17 @@ SingleInstance::Role SingleInstance::claimLocally()
     // A lock left by a process that is gone is taken over at once.
     lock_->setStaleLockTime(0);
     if (lock_->tryLock(0)) {
-        // A socket file left by a crashed instance would make listen() fail.
-        QLocalServer::removeServer(socketPath());
-        server_ = new QLocalServer(this);
-        server_->setSocketOptions(QLocalServer::UserAccessOption);
-        if (!server_->listen(socketPath()))
-            qCWarning(lcInstance) << "cannot listen on" << socketPath() << server_->errorString();
-        acceptLocalConnections();
+        // The lock is ours, so a socket file there is a crashed instance's.
+        server_ = std::make_unique<LocalActivationSocket>();
+        QString error;
+        if (!server_->listen(socketPath(), error))
+            qCWarning(lcInstance).noquote() << "cannot listen on" << socketPath() << ":" << error;
+        connect(server_.get(), &LocalActivationSocket::activateRequested, this, [this] { Activate({}); });
         mechanism_ = QStringLiteral("local");
         return Role::primary;
     }
     lock_.reset();
-
-    QLocalSocket socket;
-    socket.connectToServer(socketPath());
-    if (!socket.waitForConnected(requestTimeoutMs))
-        return Role::failed;
-    socket.write(kActivateLine);
-    if (!socket.waitForBytesWritten(requestTimeoutMs))
-        return Role::failed;
-    socket.disconnectFromServer();
-    return Role::secondary;
-}
-
-void SingleInstance::acceptLocalConnections()
-{
-    connect(server_, &QLocalServer::newConnection, this, [this] {
-        while (QLocalSocket* socket = server_->nextPendingConnection()) {
-            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-            connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-                while (socket->canReadLine()) {
-                    if (socket->readLine() == kActivateLine)
-                        Activate({});
-                }
-                // Nothing but short request lines is expected from a peer.
-                if (socket->bytesAvailable() > 256)
-                    socket->abort();
-            });
-        }
-    });
+    return LocalActivationSocket::ask(socketPath(), requestTimeoutMs) ? Role::secondary : Role::failed;
 }
 
 QVariantMap SingleInstance::platformDataFromEnvironment()

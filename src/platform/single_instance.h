@@ -7,7 +7,7 @@
 #include <memory>
 #include <optional>
 
-class QLocalServer;
+class LocalActivationSocket;
 class QLockFile;
 
 // Keeps Lumora to one running process per session. The first process owns
@@ -51,11 +51,10 @@ Q_SIGNALS:
 private:
     std::optional<Role> claimOnBus();
     Role claimLocally();
-    void acceptLocalConnections();
     static QVariantMap platformDataFromEnvironment();
 
     QString appId_;
     QString mechanism_;
     std::unique_ptr<QLockFile> lock_;
-    QLocalServer* server_ = nullptr;
+    std::unique_ptr<LocalActivationSocket> server_;
 };

@@ -1,19 +1,16 @@
 #include "services/install_reporter.h"
 
 #include "build_config.h"
+#include "services/http_client.h"
 #include "services/network_policy.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QFile>
-#include <QHostInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocale>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
-#include <QPointer>
+#include <QSysInfo>
 #include <QThreadPool>
 #include <pwd.h>
 #include <unistd.h>
@@ -47,25 +44,13 @@ QString systemLoginName()
     return user.isEmpty() ? qEnvironmentVariable("LOGNAME") : user;
 }
 
-QNetworkAccessManager* sharedNetwork()
+void send(HttpClient& network, const QUrl& url, const QByteArray& body, std::chrono::milliseconds timeout)
 {
-    // Made on the main thread on first use; the application takes it down.
-    static QPointer<QNetworkAccessManager> network;
-    if (!network)
-        network = new QNetworkAccessManager(QCoreApplication::instance());
-    return network;
-}
-
-void send(QNetworkAccessManager& network, const QUrl& url, const QByteArray& body,
-          std::chrono::milliseconds timeout)
-{
-    QNetworkRequest request(url);
-    request.setTransferTimeout(int(timeout.count()));
-    request.setRawHeader("Content-Type", "application/json");
-    request.setRawHeader("Accept", "application/json");
-    QNetworkReply* reply = network.post(request, body);
-    // The answer does not matter; the reply only has to go away.
-    QObject::connect(reply, &QNetworkReply::finished, reply, &QObject::deleteLater);
+    HttpRequest request;
+    request.url = url;
+    request.transferTimeout = timeout;
+    request.headers = {{"Content-Type", "application/json"}, {"Accept", "application/json"}};
+    network.post(request, body);
 }
 }  // namespace
 
@@ -91,9 +76,11 @@ void InstallReporter::report(const Options& options)
     const QUrl url = endpoint(options);
     if (url.isEmpty())
         return;
-    const QPointer<QNetworkAccessManager> network = options.network ? options.network : sharedNetwork();
+    HttpClient* network = options.network ? options.network : http::client();
+    if (!network)
+        return;
     Options work = options;
-    work.network = nullptr;  // the worker never touches the network manager
+    work.network = nullptr;  // the worker never touches the network client
     QThreadPool::globalInstance()->start([work, url, network, app] {
         const QByteArray payload = body(fingerprint(work), work.version, work.localeName);
         if (payload.isEmpty())
@@ -101,10 +88,7 @@ void InstallReporter::report(const Options& options)
         const auto timeout = work.timeout;
         QMetaObject::invokeMethod(
             app,
-            [network, url, payload, timeout] {
-                if (network)
-                    send(*network, url, payload, timeout);
-            },
+            [network, url, payload, timeout] { send(*network, url, payload, timeout); },
             Qt::QueuedConnection);
     });
 }
@@ -141,7 +125,7 @@ QString InstallReporter::fingerprint(const Options& options)
 {
     if (const auto id = machineId(options.machineIdFiles))
         return sha256Hex((QStringLiteral("kvx|") + *id).toUtf8());
-    const QString host = options.hostName ? *options.hostName : QHostInfo::localHostName();
+    const QString host = options.hostName ? *options.hostName : QSysInfo::machineHostName();
     const QString login = options.loginName ? *options.loginName : systemLoginName();
     return sha256Hex((QStringLiteral("qorvimal|") + host + QLatin1Char('|') + login).toUtf8());
 }

@@ -7,7 +7,7 @@
 #include <chrono>
 #include <optional>
 
-class QNetworkAccessManager;
+class HttpClient;
 
 // Tells the install-report service, once per launch, that Lumora runs on
 // this machine. The machine is named only by a SHA-256 hash; the answer and
@@ -31,7 +31,7 @@ public:
         QString localeName;
         QString version;
         std::chrono::milliseconds timeout = std::chrono::seconds(60);
-        QNetworkAccessManager* network = nullptr;  // a shared one when empty
+        HttpClient* network = nullptr;  // the process's own when empty; it outlives the report
     };
 
     static Options defaultOptions();

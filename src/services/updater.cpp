@@ -3,13 +3,10 @@
 #include "build_config.h"
 #include "platform/clock.h"
 #include "platform/defaults_store.h"
+#include "services/http_client.h"
 #include "services/network_policy.h"
 #include "services/version_comparison.h"
 
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
-#include <QSslError>
 #include <algorithm>
 #include <limits>
 
@@ -26,7 +23,7 @@ int clampedMs(std::chrono::milliseconds ms)
 }  // namespace
 
 Updater::Updater(UpdaterSettings settings, QObject* parent)
-    : QObject(parent), settings_(std::move(settings)), network_(new QNetworkAccessManager(this))
+    : QObject(parent), settings_(std::move(settings))
 {
     scheduleTimer_.setSingleShot(true);
     connect(&scheduleTimer_, &QTimer::timeout, this, &Updater::scheduleNextCheck);
@@ -34,13 +31,8 @@ Updater::Updater(UpdaterSettings settings, QObject* parent)
     connect(&deadline_, &QTimer::timeout, this, [this] { abortWith(Failure::timeout); });
 }
 
-Updater::~Updater()
-{
-    if (reply_) {
-        disconnect(reply_, nullptr, this, nullptr);
-        reply_->abort();
-    }
-}
+// A check under way is cancelled with its reply, without a word.
+Updater::~Updater() = default;
 
 DefaultsStore& Updater::store() const
 {
@@ -94,7 +86,7 @@ void Updater::checkForUpdatesInBackground()
 void Updater::begin(bool userInitiated)
 {
     Q_EMIT checkStarted(userInitiated);
-    if (reply_) {
+    if (checking_) {
         // The user asked while a scheduled check runs: that one answers them.
         userInitiated_ = userInitiated_ || userInitiated;
         return;
@@ -111,43 +103,41 @@ void Updater::begin(bool userInitiated)
     // Every attempt counts, so a failing server is asked once a day, not in a loop.
     store().write(lastCheckKey, qint64(clock().wallMs()));
 
-    QNetworkRequest request(settings_.feedUrl);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                         QNetworkRequest::UserVerifiedRedirectPolicy);
-    request.setMaximumRedirectsAllowed(kMaxRedirects);
-    request.setTransferTimeout(clampedMs(settings_.timeout));
-    request.setHeader(QNetworkRequest::UserAgentHeader,
-                      QStringLiteral("Lumora/%1").arg(QString::fromUtf8(lumora::build::kVersion)));
-    request.setRawHeader("Accept", "application/rss+xml, application/xml;q=0.9, */*;q=0.1");
+    HttpClient* network = http::client();
+    if (!network) {
+        finish({Kind::failed, Failure::network, userInitiated_, {}});
+        return;
+    }
+    HttpRequest request;
+    request.url = settings_.feedUrl;
+    request.maxRedirects = kMaxRedirects;
+    request.transferTimeout = settings_.timeout;
+    request.headers = {{"User-Agent", QByteArray("Lumora/") + lumora::build::kVersion},
+                       {"Accept", "application/rss+xml, application/xml;q=0.9, */*;q=0.1"}};
     received_.clear();
     abortReason_ = Failure::none;
-    certificateRefused_ = false;
-    QNetworkReply* reply = network_->get(request);
-    reply_ = reply;
-    deadline_.start(clampedMs(settings_.timeout));
 
-    connect(reply, &QNetworkReply::redirected, this, [this, reply](const QUrl& target) {
-        if (reply != reply_)
-            return;
+    HttpReply::Handlers handlers;
+    handlers.redirect = [this](const QUrl& target) {
         if (NetworkPolicy::isAllowed(target, settings_.allowLoopbackHttp))
-            Q_EMIT reply->redirectAllowed();
-        else
-            abortWith(Failure::insecureAddress);
-    });
-    connect(reply, &QNetworkReply::metaDataChanged, this, [this, reply] {
-        if (reply != reply_)
-            return;
-        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
-        if (length.isValid() && length.toLongLong() > settings_.maxFeedBytes)
+            return true;
+        abortReason_ = Failure::insecureAddress;
+        return false;
+    };
+    handlers.headersReceived = [this] {
+        if (reply_ && reply_->contentLength() > settings_.maxFeedBytes)
             abortWith(Failure::tooLarge);
-    });
-    // Certificate errors are never ignored: the connection fails with them.
-    connect(reply, &QNetworkReply::sslErrors, this, [this, reply](const QList<QSslError>&) {
-        if (reply == reply_)
-            certificateRefused_ = true;
-    });
-    connect(reply, &QNetworkReply::readyRead, this, &Updater::onReadyRead);
-    connect(reply, &QNetworkReply::finished, this, &Updater::onFinished);
+    };
+    handlers.readyRead = [this] { onReadyRead(); };
+    handlers.finished = [this] { onFinished(); };
+    checking_ = true;
+    reply_ = network->get(request, std::move(handlers));
+    if (!reply_) {
+        checking_ = false;
+        finish({Kind::failed, Failure::network, userInitiated_, {}});
+        return;
+    }
+    deadline_.start(clampedMs(settings_.timeout));
 }
 
 void Updater::onReadyRead()
@@ -170,31 +160,34 @@ void Updater::abortWith(Failure failure)
 
 void Updater::onFinished()
 {
-    QNetworkReply* reply = reply_;
-    if (!reply || sender() != reply)
+    if (!checking_ || !reply_)
         return;
-    reply_ = nullptr;
+    // Gone at the end of this call; its handlers are not called again.
+    const std::unique_ptr<HttpReply> reply = std::move(reply_);
+    checking_ = false;
     deadline_.stop();
-    reply->deleteLater();
 
     if (abortReason_ != Failure::none) {
         finish({Kind::failed, abortReason_, userInitiated_, {}});
         return;
     }
-    if (reply->error() != QNetworkReply::NoError) {
-        const auto error = reply->error();
-        Failure failure = Failure::network;
-        if (certificateRefused_)
-            failure = Failure::certificate;
-        else if (error == QNetworkReply::OperationCanceledError || error == QNetworkReply::TimeoutError)
-            failure = Failure::timeout;  // the transfer timeout of the request
-        else if (reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid() &&
-                 error >= QNetworkReply::ContentAccessDenied)
-            failure = Failure::httpStatus;
-        finish({Kind::failed, failure, userInitiated_, {}});
+    switch (reply->error()) {
+    case HttpReply::Error::none:
+        break;
+    case HttpReply::Error::certificate:
+        finish({Kind::failed, Failure::certificate, userInitiated_, {}});
+        return;
+    case HttpReply::Error::timeout:
+        finish({Kind::failed, Failure::timeout, userInitiated_, {}});
+        return;
+    case HttpReply::Error::httpStatus:
+        finish({Kind::failed, Failure::httpStatus, userInitiated_, {}});
+        return;
+    case HttpReply::Error::network:
+        finish({Kind::failed, Failure::network, userInitiated_, {}});
         return;
     }
-    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    const int status = reply->httpStatus();
     if (status < 200 || status > 299) {
         finish({Kind::failed, Failure::httpStatus, userInitiated_, {}});
         return;

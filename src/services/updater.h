@@ -5,13 +5,12 @@
 
 #include <QByteArray>
 #include <QObject>
-#include <QPointer>
 #include <QTimer>
+#include <memory>
 
 class Clock;
 class DefaultsStore;
-class QNetworkAccessManager;
-#include <QNetworkReply>
+class HttpReply;
 
 // Reads the update feed on a daily schedule and on request. It never
 // downloads or runs anything: it only tells what it found.
@@ -33,7 +32,7 @@ public:
     // A scheduled check: only an update found is shown.
     void checkForUpdatesInBackground();
 
-    bool isChecking() const { return reply_ != nullptr; }
+    bool isChecking() const { return checking_; }
     const UpdaterSettings& settings() const { return settings_; }
 
     // The newest usable release in `feed` above `currentVersion`, judged
@@ -56,13 +55,12 @@ private:
     Clock& clock() const;
 
     UpdaterSettings settings_;
-    QNetworkAccessManager* network_;
     QTimer scheduleTimer_;
     QTimer deadline_;
-    QPointer<QNetworkReply> reply_;
+    std::unique_ptr<HttpReply> reply_;
     QByteArray received_;
     UpdateCheckResult::Failure abortReason_ = UpdateCheckResult::Failure::none;
-    bool certificateRefused_ = false;
+    bool checking_ = false;
     bool userInitiated_ = false;
     bool started_ = false;
 };

@@ -1,3 +1,4 @@
+#include "platform/local_activation_socket.h"
 #include "platform/single_instance.h"
 #include "support/test_env.h"
 
@@ -7,7 +8,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <cstdio>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace {
 const QString appId = QStringLiteral("org.lumora.Lumora");
@@ -84,6 +91,49 @@ private Q_SLOTS:
         QCOMPARE(second.exitStatus(), QProcess::NormalExit);
         QCOMPARE(second.exitCode(), 0);
         QTRY_COMPARE(woken.count(), 1);
+    }
+
+    // The socket itself: asks are heard, rubbish and oversized lines are
+    // dropped without stopping it, and nobody listening is a clear "no".
+    void localSocketHearsOnlyActivate()
+    {
+        QTemporaryDir runtime;
+        const QString path = runtime.filePath(QStringLiteral("app.socket"));
+        QVERIFY(!LocalActivationSocket::ask(path, 500));
+        {
+            QFile stale(path);  // a crashed instance's file is replaced
+            QVERIFY(stale.open(QIODevice::WriteOnly));
+        }
+        LocalActivationSocket socket;
+        QString error;
+        QVERIFY2(socket.listen(path, error), qPrintable(error));
+        QCOMPARE(QFileInfo(path).permissions() & (QFile::ReadOther | QFile::WriteOther | QFile::ReadGroup),
+                 QFile::Permissions());
+        QSignalSpy asked(&socket, &LocalActivationSocket::activateRequested);
+
+        const auto sendRaw = [&path](const QByteArray& bytes) {
+            const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+            sockaddr_un address{};
+            address.sun_family = AF_UNIX;
+            std::strncpy(address.sun_path, QFile::encodeName(path).constData(), sizeof address.sun_path - 1);
+            const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0
+                            && ::send(fd, bytes.constData(), size_t(bytes.size()), MSG_NOSIGNAL) == bytes.size();
+            ::close(fd);
+            return ok;
+        };
+        QVERIFY(sendRaw("hello\nactivate please\n"));
+        QVERIFY(sendRaw(QByteArray(4096, 'x')));
+        QVERIFY(sendRaw("\x01\x02\n"));
+        QTest::qWait(200);
+        QCOMPARE(asked.count(), 0);
+        QVERIFY(LocalActivationSocket::ask(path, 500));
+        QTRY_COMPARE(asked.count(), 1);
+        QVERIFY(LocalActivationSocket::ask(path, 500));
+        QTRY_COMPARE(asked.count(), 2);
+
+        LocalActivationSocket tooLong;
+        QVERIFY(!tooLong.listen(runtime.filePath(QString(200, QLatin1Char('s'))), error));
+        QVERIFY(!error.isEmpty());
     }
 
     void withoutABusALocalSocketDecides()

@@ -31,6 +31,15 @@ expected+=("$chime")
 if readelf -d "$root/bin/lumora" | grep -q 'NEEDED.*libQt6Multimedia'; then
   fail "bin/lumora links Qt Multimedia itself"
 fi
+# So is the network, loaded with the first request.
+network=$(cd "$root" && find lib -name lumora-network.so)
+[[ -n "$network" && "$(dirname "$network")" == "$(dirname "$chime")" ]] ||
+  fail "missing the network module beside the chime: lib/.../lumora/lumora-network.so"
+expected+=("$network")
+if readelf -d "$root/bin/lumora" | grep -q 'NEEDED.*libQt6Network'; then
+  fail "bin/lumora links Qt Network itself"
+fi
+readelf -d "$root/$network" | grep -q 'NEEDED.*libQt6Network' || fail "the network module does not use Qt Network"
 # The installed executable finds its chime.
 out=$(QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME="$work/config" DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent \
         timeout -s TERM 2 "$root/bin/lumora" 2>&1 || true)
@@ -56,6 +65,7 @@ done
 dpkg-deb -f "$deb" Package | grep -qx lumora || fail "package name"
 dpkg-deb -f "$deb" Depends | grep -q libqt6widgets6 || fail "package does not depend on Qt Widgets"
 dpkg-deb -f "$deb" Depends | grep -q libqt6multimedia6 || fail "package does not depend on Qt Multimedia (the chime)"
+dpkg-deb -f "$deb" Depends | grep -q libqt6network6 || fail "package does not depend on Qt Network (the network module)"
 
 if [[ $(id -u) -eq 0 && -z "$(dpkg-query -W -f='${Status}' lumora 2>/dev/null | grep 'install ok installed' || true)" ]]; then
   dpkg -i "$deb" >/dev/null || fail "dpkg -i failed"

@@ -46,7 +46,7 @@ private Q_SLOTS:
         QTest::newRow("not a library") << QStringList{QStringLiteral("text")} << false
                                        << QStringLiteral("Cannot load library");
         QTest::newRow("a library without the chime") << QStringList{qtCore} << false
-                                                     << QStringLiteral("libQt6Core.so.6 holds no chime");
+                                                     << QStringLiteral("libQt6Core.so.6 has no lumora_chime_create");
     }
     void findsOrFallsBack()
     {

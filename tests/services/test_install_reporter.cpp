@@ -1,6 +1,7 @@
 // The install report: the machine fingerprint and the request a loopback
 // server receives. Expected hashes were computed with sha256sum, e.g.
 //   printf 'kvx|0123456789abcdef0123456789abcdef' | sha256sum
+#include "services/http_client.h"
 #include "build_config.h"
 #include "loopback_http_server.h"
 #include "services/install_reporter.h"
@@ -60,6 +61,8 @@ InstallReporter::Options testOptions(const LoopbackHttpServer& server, const QSt
 class TestInstallReporter : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void initTestCase() { http::useModuleAt({QStringLiteral(LUMORA_NETWORK_MODULE)}); }
+
     void fingerprint_data()
     {
         QTest::addColumn<QByteArrayList>("files");

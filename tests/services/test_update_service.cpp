@@ -1,5 +1,6 @@
 // The update service: its answer to the delegate question, the quiet
 // notice on a private notification bus, and the two manual-check paths.
+#include "services/http_client.h"
 #include "views/content_view.h"
 #include "views/theme.h"
 #include "views/view_style.h"
@@ -66,6 +67,8 @@ QAction* findAction(QMenu* menu, const QString& text)
 class TestUpdateService : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void initTestCase() { http::useModuleAt({QStringLiteral(LUMORA_NETWORK_MODULE)}); }
+
     void delegateQuestion_data()
     {
         QTest::addColumn<bool>("focus");

@@ -1,5 +1,7 @@
 // The updater: reading and judging the feed, checks against loopback
 // servers (plain and TLS), the daily schedule, and what the user is shown.
+#include "services/http_client.h"
+#include "services/network_policy.h"
 #include "feed_fixture.h"
 #include "localization/localization_manager.h"
 #include "loopback_http_server.h"
@@ -73,7 +75,11 @@ UpdateCheckResult lastResult(const QSignalSpy& spy)
 class TestUpdater : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase() { qRegisterMetaType<UpdateCheckResult>(); }
+    void initTestCase()
+    {
+        qRegisterMetaType<UpdateCheckResult>();
+        http::useModuleAt({QStringLiteral(LUMORA_NETWORK_MODULE)});
+    }
 
     // Parsing and version comparison together: what a feed body comes to.
     void feedIsJudged_data()
@@ -303,6 +309,49 @@ private Q_SLOTS:
         controller->updater().checkForUpdates();
         QTRY_COMPARE(finished.size(), 1);
         QCOMPARE(int(lastResult(finished).failure), int(Failure::insecureAddress));
+        QCOMPARE(server.connections, 0);
+    }
+
+    // Plain HTTP is let through only to this machine, however it is written.
+    void loopbackAddressesAreRecognised_data()
+    {
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<bool>("allowed");
+        for (const char* url : {"http://127.0.0.1/a", "http://127.1.2.3:8080/a", "http://127.1/a", "http://[::1]/a",
+                                "http://[::ffff:127.0.0.1]/a", "http://localhost/a", "http://LocalHost:9/a"})
+            QTest::newRow(url) << QString::fromLatin1(url) << true;
+        for (const char* url : {"http://128.0.0.1/a", "http://[::2]/a", "http://[::ffff:10.0.0.1]/a",
+                                "http://example.com/a", "http://127.0.0.1.example.com/a", "http:///a", "http://0/a"})
+            QTest::newRow(url) << QString::fromLatin1(url) << false;
+    }
+    void loopbackAddressesAreRecognised()
+    {
+        QFETCH(QString, url);
+        QFETCH(bool, allowed);
+        QCOMPARE(NetworkPolicy::isAllowed(QUrl(url), true), allowed);
+        QVERIFY(!NetworkPolicy::isAllowed(QUrl(url), false));
+        QVERIFY(NetworkPolicy::isAllowed(QUrl(QString(url).replace(QLatin1String("http:"), QLatin1String("https:"))),
+                                         false) || url.startsWith(QLatin1String("http:///")));
+    }
+
+    // Without its network module Lumora still runs: a check the user asked
+    // for says it failed, and one warning says why.
+    void missingNetworkModuleFailsTheCheck()
+    {
+        LoopbackHttpServer server;
+        http::useModuleAt({QStringLiteral("/nonexistent/lumora-network.so")});
+        Rig rig(server.url(QStringLiteral("/appcast.xml")));
+        auto controller = rig.controller();
+        QSignalSpy finished(&controller->updater(), &Updater::checkFinished);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral(
+                                               "^the network module could not be loaded \\(lumora-network.so is "
+                                               "not installed\\); update checks and the install report are off$")));
+        controller->updater().checkForUpdates();
+        controller->updater().checkForUpdates();  // the warning came once
+        http::useModuleAt({QStringLiteral(LUMORA_NETWORK_MODULE)});
+        QCOMPARE(finished.size(), 2);
+        QCOMPARE(int(lastResult(finished).failure), int(Failure::network));
+        QVERIFY(!controller->updater().isChecking());
         QCOMPARE(server.connections, 0);
     }
 
