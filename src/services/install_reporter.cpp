@@ -76,19 +76,21 @@ void InstallReporter::report(const Options& options)
     const QUrl url = endpoint(options);
     if (url.isEmpty())
         return;
-    HttpClient* network = options.network ? options.network : http::client();
-    if (!network)
-        return;
+    HttpClient* given = options.network;
     Options work = options;
     work.network = nullptr;  // the worker never touches the network client
-    QThreadPool::globalInstance()->start([work, url, network, app] {
+    QThreadPool::globalInstance()->start([work, url, given, app] {
         const QByteArray payload = body(fingerprint(work), work.version, work.localeName);
         if (payload.isEmpty())
             return;
         const auto timeout = work.timeout;
         QMetaObject::invokeMethod(
             app,
-            [network, url, payload, timeout] { send(*network, url, payload, timeout); },
+            [given, url, payload, timeout] {
+                // The process's client is looked up here, on the main thread.
+                if (HttpClient* network = given ? given : http::client())
+                    send(*network, url, payload, timeout);
+            },
             Qt::QueuedConnection);
     });
 }
