@@ -17,7 +17,8 @@
 struct HttpRequest {
     QUrl url;
     QList<QPair<QByteArray, QByteArray>> headers;
-    // Each redirect is put to the reply's `redirect` handler.
+    // Up to this many redirects, each put to the reply's `redirect`
+    // handler; with 0 none is followed.
     int maxRedirects = 0;
     // Without progress for this long the transfer ends with a timeout; 0: never.
     std::chrono::milliseconds transferTimeout{0};
