@@ -24,8 +24,8 @@ struct HttpRequest {
     std::chrono::milliseconds transferTimeout{0};
 };
 
-// One GET under way. Handlers run on the thread that sent it, and the
-// owner may destroy the reply from within one. Destroying a reply that is
+// One GET under way. Handlers run on the thread that sent it, never before
+// get() has returned, and the owner may destroy the reply from within one. Destroying a reply that is
 // still under way cancels it without any handler being called.
 class HttpReply {
 public:

@@ -16,6 +16,18 @@ using Kind = UpdateCheckResult::Kind;
 namespace {
 constexpr int kMaxRedirects = 5;
 
+Failure failureOf(HttpReply::Error error)
+{
+    switch (error) {
+    case HttpReply::Error::none: return Failure::none;
+    case HttpReply::Error::certificate: return Failure::certificate;
+    case HttpReply::Error::timeout: return Failure::timeout;
+    case HttpReply::Error::httpStatus: return Failure::httpStatus;
+    case HttpReply::Error::network: break;
+    }
+    return Failure::network;
+}
+
 int clampedMs(std::chrono::milliseconds ms)
 {
     return int(std::clamp<qint64>(ms.count(), 0, std::numeric_limits<int>::max()));
@@ -86,7 +98,7 @@ void Updater::checkForUpdatesInBackground()
 void Updater::begin(bool userInitiated)
 {
     Q_EMIT checkStarted(userInitiated);
-    if (checking_) {
+    if (reply_) {
         // The user asked while a scheduled check runs: that one answers them.
         userInitiated_ = userInitiated_ || userInitiated;
         return;
@@ -130,10 +142,8 @@ void Updater::begin(bool userInitiated)
     };
     handlers.readyRead = [this] { onReadyRead(); };
     handlers.finished = [this] { onFinished(); };
-    checking_ = true;
     reply_ = network->get(request, std::move(handlers));
     if (!reply_) {
-        checking_ = false;
         finish({Kind::failed, Failure::network, userInitiated_, {}});
         return;
     }
@@ -160,31 +170,18 @@ void Updater::abortWith(Failure failure)
 
 void Updater::onFinished()
 {
-    if (!checking_ || !reply_)
+    if (!reply_)
         return;
     // Gone at the end of this call; its handlers are not called again.
     const std::unique_ptr<HttpReply> reply = std::move(reply_);
-    checking_ = false;
     deadline_.stop();
 
     if (abortReason_ != Failure::none) {
         finish({Kind::failed, abortReason_, userInitiated_, {}});
         return;
     }
-    switch (reply->error()) {
-    case HttpReply::Error::none:
-        break;
-    case HttpReply::Error::certificate:
-        finish({Kind::failed, Failure::certificate, userInitiated_, {}});
-        return;
-    case HttpReply::Error::timeout:
-        finish({Kind::failed, Failure::timeout, userInitiated_, {}});
-        return;
-    case HttpReply::Error::httpStatus:
-        finish({Kind::failed, Failure::httpStatus, userInitiated_, {}});
-        return;
-    case HttpReply::Error::network:
-        finish({Kind::failed, Failure::network, userInitiated_, {}});
+    if (const Failure failure = failureOf(reply->error()); failure != Failure::none) {
+        finish({Kind::failed, failure, userInitiated_, {}});
         return;
     }
     const int status = reply->httpStatus();

@@ -32,7 +32,7 @@ public:
     // A scheduled check: only an update found is shown.
     void checkForUpdatesInBackground();
 
-    bool isChecking() const { return checking_; }
+    bool isChecking() const { return reply_ != nullptr; }
     const UpdaterSettings& settings() const { return settings_; }
 
     // The newest usable release in `feed` above `currentVersion`, judged
@@ -60,7 +60,6 @@ private:
     std::unique_ptr<HttpReply> reply_;
     QByteArray received_;
     UpdateCheckResult::Failure abortReason_ = UpdateCheckResult::Failure::none;
-    bool checking_ = false;
     bool userInitiated_ = false;
     bool started_ = false;
 };
