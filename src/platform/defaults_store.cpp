@@ -113,28 +113,21 @@ bool sameOnDisk(const QVariant& mine, const QVariant& theirs)
 
 bool DefaultsStore::write(const QString& key, const QVariant& value)
 {
-    if (held_) {
-        held_->insert(key, value);
-        return true;
-    }
-    // Unchanged values are not written again (the language is stored at
-    // every launch): the disk and the start-up are spared.
-    if (fileCurrent() && sameOnDisk(value, settings_->value(key)))
-        return true;
-    settings_->setValue(key, value);
-    return flush();
+    return change(key, value);
 }
 
 bool DefaultsStore::remove(const QString& key)
 {
+    return change(key, std::nullopt);
+}
+
+bool DefaultsStore::change(const QString& key, std::optional<QVariant> value)
+{
     if (held_) {
-        held_->insert(key, std::nullopt);
+        held_->insert(key, std::move(value));
         return true;
     }
-    if (fileCurrent() && !settings_->contains(key))
-        return true;
-    settings_->remove(key);
-    return flush();
+    return putDown({{key, std::move(value)}});
 }
 
 void DefaultsStore::holdWrites()
@@ -147,11 +140,17 @@ bool DefaultsStore::commitHeldWrites()
 {
     if (!held_)
         return true;
-    const auto held = std::move(*held_);
+    const Changes held = std::move(*held_);
     held_.reset();
-    // As for single writes: what the file already holds is not written again.
+    return putDown(held);
+}
+
+bool DefaultsStore::putDown(const Changes& changes)
+{
+    // Unchanged values are not written again (the language is stored at
+    // every launch): the disk and the start-up are spared.
     bool changed = !fileCurrent();
-    for (auto it = held.cbegin(); it != held.cend(); ++it) {
+    for (auto it = changes.cbegin(); it != changes.cend(); ++it) {
         if (it->has_value() && !sameOnDisk(**it, settings_->value(it.key()))) {
             settings_->setValue(it.key(), **it);
             changed = true;

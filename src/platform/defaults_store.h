@@ -47,14 +47,19 @@ public:
     bool commitHeldWrites();
 
 private:
+    // Changes by key; an empty value is a removal.
+    using Changes = QMap<QString, std::optional<QVariant>>;
+
     QVariant value(const QString& key) const;
+    bool change(const QString& key, std::optional<QVariant> value);
+    // Writes what of `changes` the file does not hold yet, in one go.
+    bool putDown(const Changes& changes);
     bool flush();
     // Whether the file is known to hold what this store has (re-read first).
     bool fileCurrent();
     bool fileHoldsEverything() const;
 
     std::unique_ptr<QSettings> settings_;
-    // Held changes by key; an empty value is a removal.
-    std::optional<QMap<QString, std::optional<QVariant>>> held_;
+    std::optional<Changes> held_;
     bool lastFlushFailed_ = false;
 };
