@@ -3,15 +3,34 @@
 #include <QFontDatabase>
 #include <QStringList>
 #include <fontconfig/fontconfig.h>
+#include <pthread.h>
+#include <sched.h>
 #include <system_error>
 
 FontWarmUp::FontWarmUp()
 {
     try {
         thread_ = std::thread([this] { run(); });
+        moveOffCallersCore(thread_);
     } catch (const std::system_error&) {
         // No thread to spare: Qt reads everything when it needs it.
     }
+}
+
+int FontWarmUp::moveOffCallersCore(std::thread& thread)
+{
+    // A new thread is queued on its creator's core. On an otherwise idle
+    // machine it waits there until the scheduler's balancing moves it, some
+    // milliseconds in which it takes turns with the very start-up it is
+    // meant to run beside, and the whole warm-up is lost.
+    const int here = sched_getcpu();
+    cpu_set_t cores;
+    CPU_ZERO(&cores);
+    if (here < 0 || sched_getaffinity(0, sizeof cores, &cores) != 0 || !CPU_ISSET(here, &cores)
+        || CPU_COUNT(&cores) < 2)
+        return -1;
+    CPU_CLR(here, &cores);
+    return pthread_setaffinity_np(thread.native_handle(), sizeof cores, &cores) == 0 ? here : -1;
 }
 
 FontWarmUp::~FontWarmUp()

@@ -24,6 +24,10 @@ public:
     // Call before the QGuiApplication goes away.
     void wait();
 
+    // Keeps `thread` off the core the caller runs on, when the process may
+    // use others. Returns that core, or -1 if the thread was left as it was.
+    static int moveOffCallersCore(std::thread& thread);
+
 private:
     enum class Next { undecided, listFonts, stop };
     void run();
