@@ -1,6 +1,8 @@
 #include "app/font_warm_up.h"
 
 #include <QFontDatabase>
+#include <QFontMetrics>
+#include <QGuiApplication>
 #include <QStringList>
 #include <fontconfig/fontconfig.h>
 #include <pthread.h>
@@ -48,6 +50,11 @@ void FontWarmUp::run()
     if (next_ == Next::listFonts) {
         lock.unlock();
         QFontDatabase::families();
+        // The first text measured anywhere has Qt ask fontconfig which fonts
+        // stand in for the characters the application font lacks. Qt keeps
+        // the answer for every thread; the font engine made on the way is
+        // this thread's own and goes with it.
+        (void)QFontMetrics(QGuiApplication::font()).height();
     }
 }
 

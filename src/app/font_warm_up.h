@@ -18,8 +18,9 @@ public:
     FontWarmUp& operator=(const FontWarmUp&) = delete;
 
     // Once the QGuiApplication exists: lets the thread fill Qt's font
-    // database too (its functions are thread-safe; the main thread waits on
-    // Qt's own lock if it needs a font before the list is complete).
+    // database and its choice of fallback fonts too (its functions are
+    // thread-safe; the main thread waits on Qt's own lock if it needs a
+    // font before the thread is done).
     void listFonts();
     // Call before the QGuiApplication goes away.
     void wait();
