@@ -21,8 +21,17 @@ QDBusMessage methodCall(const QString& method)
 NotificationHelper::NotificationHelper(QDBusConnection bus, QObject* parent)
     : QObject(parent), bus_(std::move(bus))
 {
-    if (!bus_.isConnected())
+}
+
+void NotificationHelper::listenToServer()
+{
+    // Each subscription waits for the bus; made at start-up they held up the
+    // first frame by a millisecond and more. The signals only ever concern
+    // notifications we posted, so the first post subscribes, before its
+    // Notify goes out, and misses none.
+    if (listening_)
         return;
+    listening_ = true;
     bus_.connect(QString(), kPath, kInterface, QStringLiteral("ActionInvoked"), this,
                  SLOT(onActionInvoked(uint, QString)));
     bus_.connect(QString(), kPath, kInterface, QStringLiteral("ActivationToken"), this,
@@ -77,6 +86,7 @@ void NotificationHelper::post(const NotificationRequest& request)
 {
     if (!bus_.isConnected())
         return;
+    listenToServer();
     QVariantMap hints;
     hints.insert(QStringLiteral("desktop-entry"), QString::fromLatin1(lumora::build::kAppId));
     hints.insert(QStringLiteral("urgency"), QVariant::fromValue(uchar(request.critical ? 2 : 1)));

@@ -59,6 +59,7 @@ private Q_SLOTS:
     void onClosed(uint serverId, uint reason);
 
 private:
+    void listenToServer();
     QString identifierFor(uint serverId) const;
     bool serverHas(const QString& capability) const;
 
@@ -67,4 +68,5 @@ private:
     QHash<QString, uint> serverIds_;
     QSet<QString> closeWhenKnown_;
     QHash<uint, QString> tokens_;
+    bool listening_ = false;
 };
