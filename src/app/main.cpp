@@ -28,11 +28,16 @@ int main(int argc, char** argv)
     }
     FontWarmUp fonts;
     QApplication app(argc, argv);
+    // While the bus is asked who runs: the thread needs the application.
+    fonts.listFonts();
     LumoraApp::applyApplicationIdentity();
 
     // Before any window or tray item: a second start only wakes the first.
     SingleInstance instance(QString::fromUtf8(lumora::build::kAppId));
-    switch (instance.claim()) {
+    const SingleInstance::Role role = instance.claim();
+    if (role != SingleInstance::Role::primary)
+        fonts.wait();  // it uses Qt's font database, which goes with `app`
+    switch (role) {
     case SingleInstance::Role::primary:
         break;
     case SingleInstance::Role::secondary:
@@ -42,7 +47,6 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    fonts.listFonts();
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::received, &app, [] { QCoreApplication::quit(); });
 
