@@ -104,5 +104,7 @@ void LumoraApp::launch()
         DefaultsStore::shared().commitHeldWrites();
         applyApplicationIcon();
         delegate->applicationDidFinishLaunching();
+        // Last: subscribing waits on the bus, and the tray need not wait.
+        Theme::shared().followDesktop();
     });
 }

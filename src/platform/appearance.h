@@ -13,6 +13,10 @@ public:
     using QObject::QObject;
 
     virtual ColorScheme colorScheme() const = 0;
+    // Starts following the desktop's changes; until then the scheme is the
+    // one read at creation. Subscribing may wait on the bus, so the
+    // application does it once its window is up.
+    virtual void startFollowing() {}
 
 Q_SIGNALS:
     void colorSchemeChanged(ColorScheme scheme);

@@ -22,10 +22,24 @@ QVariant unwrap(QVariant value)
 
 PortalAppearance::PortalAppearance(QDBusConnection bus, QObject* parent) : Appearance(parent), bus_(bus)
 {
-    if (!bus_.isConnected())
+    read();
+}
+
+void PortalAppearance::startFollowing()
+{
+    if (following_ || !bus_.isConnected())
         return;
+    following_ = true;
+    // Qt asks the bus who owns the portal's name here and waits for the answer.
     bus_.connect(service, path, interface, QStringLiteral("SettingChanged"), this,
                  SLOT(onSettingChanged(QDBusMessage)));
+    read();
+}
+
+void PortalAppearance::read()
+{
+    if (!bus_.isConnected())
+        return;
     QDBusMessage read = QDBusMessage::createMethodCall(service, path, interface, QStringLiteral("Read"));
     read << nameSpace << key;
     auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(read, callTimeoutMs), this);

@@ -70,6 +70,12 @@ Theme& Theme::shared()
     return *theme;
 }
 
+void Theme::followDesktop()
+{
+    if (appearance_)
+        appearance_->startFollowing();
+}
+
 void Theme::apply(AppTheme theme)
 {
     theme_ = theme;

@@ -25,6 +25,8 @@ public:
     static Theme& shared();
 
     void apply(AppTheme theme);
+    // From now on the desktop's changes of preference are followed.
+    void followDesktop();
     AppTheme theme() const { return theme_; }
     // Whether the dark look is in force now.
     bool isDark() const { return dark_; }

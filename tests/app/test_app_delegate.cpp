@@ -4,6 +4,7 @@
 #include "app/about_window.h"
 #include "platform/app_notification_center.h"
 #include "shell_rig.h"
+#include "support/portal_stand_in.h"
 #include "views/about_view.h"
 #include "views/content_view.h"
 #include "views/flat_button.h"
@@ -501,6 +502,27 @@ private Q_SLOTS:
         QVERIFY(!viewstyle::isDark(QApplication::palette()));
         QTest::mouseClick(panel->closeButton(), Qt::LeftButton);
         QTRY_VERIFY(!content->settingsPopover()->isOpen());
+    }
+
+    void followsTheDesktopsSchemeOnceLaunched()
+    {
+        // The portal on the session bus the application itself is on.
+        const QString name = QStringLiteral("portal");
+        {
+            PortalStandIn portal(QDBusConnection::connectToBus(QDBusConnection::SessionBus, name));
+            QVERIFY(portal.publish());
+            ShellRig rig;
+            rig.timer.setAppTheme(AppTheme::system);
+            rig.launch();
+            QWidget* content = rig.window().contentWidget();
+            portal.setScheme(1);
+            QTRY_VERIFY(viewstyle::isDark(content->palette()));
+            portal.setScheme(2);
+            QTRY_VERIFY(!viewstyle::isDark(content->palette()));
+            portal.setScheme(0);  // the platform's light palette again, for the tests after
+            QTest::qWait(50);
+        }
+        QDBusConnection::disconnectFromBus(name);
     }
 
     void openSettingsShowsTheWindowAndPosts()

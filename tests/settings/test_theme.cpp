@@ -2,6 +2,7 @@
 #include "platform/defaults_store.h"
 #include "platform/portal_appearance.h"
 #include "support/fake_clock.h"
+#include "support/portal_stand_in.h"
 #include "support/test_env.h"
 #include "timer/timer_manager.h"
 #include "views/about_view.h"
@@ -14,48 +15,6 @@
 #include <QDBusMessage>
 #include <QDBusVariant>
 #include <QTest>
-
-// The desktop's settings portal as far as the colour scheme goes.
-class PortalStandIn final : public QObject {
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Settings")
-public:
-    explicit PortalStandIn(QDBusConnection bus) : bus_(bus) {}
-
-    bool publish()
-    {
-        return bus_.registerObject(QStringLiteral("/org/freedesktop/portal/desktop"), this,
-                                   QDBusConnection::ExportAllSlots)
-               && bus_.registerService(QStringLiteral("org.freedesktop.portal.Desktop"));
-    }
-
-    void setScheme(uint value)
-    {
-        scheme = value;
-        QDBusMessage signal = QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/portal/desktop"),
-                                                         QStringLiteral("org.freedesktop.portal.Settings"),
-                                                         QStringLiteral("SettingChanged"));
-        signal << QStringLiteral("org.freedesktop.appearance") << QStringLiteral("color-scheme")
-               << QVariant::fromValue(QDBusVariant(value));
-        bus_.send(signal);
-    }
-
-    uint scheme = 0;
-    int reads = 0;
-
-public Q_SLOTS:
-    // As older portals answer: the value wrapped once more.
-    QDBusVariant Read(const QString& nameSpace, const QString& key)
-    {
-        ++reads;
-        if (nameSpace != QLatin1String("org.freedesktop.appearance") || key != QLatin1String("color-scheme"))
-            return QDBusVariant(QString());
-        return QDBusVariant(QVariant::fromValue(QDBusVariant(scheme)));
-    }
-
-private:
-    QDBusConnection bus_;
-};
 
 namespace {
 bool darkWindow(QWidget& w)
@@ -75,6 +34,13 @@ private Q_SLOTS:
         portal.scheme = 1;  // the desktop prefers dark
         QVERIFY(portal.publish());
         PortalAppearance appearance(bus.connect(QStringLiteral("lumora")));
+        QTRY_COMPARE(appearance.colorScheme(), ColorScheme::dark);
+        // The application follows changes only once its window is up; a
+        // change made before that is still picked up.
+        portal.setScheme(2);
+        appearance.startFollowing();
+        QTRY_COMPARE(appearance.colorScheme(), ColorScheme::light);
+        portal.setScheme(1);
         QTRY_COMPARE(appearance.colorScheme(), ColorScheme::dark);
 
         TempConfigHome home;
@@ -109,7 +75,7 @@ private Q_SLOTS:
         portal.setScheme(1);
         QTest::qWait(100);
         QVERIFY(!darkWindow(main));
-        QCOMPARE(portal.reads, 1);
+        QCOMPARE(portal.reads, 2);  // at creation and on starting to follow
     }
 
     void portalValues_data()
