@@ -96,7 +96,7 @@ def stop(proc):
 
 
 # After a process ends, the display server and the bus still tear down what
-# it had; a start in the meantime takes about half as long again (measured
+# it had; a start in the meantime takes about a third longer (measured
 # here: 45 ms instead of 33). The next start waits until they are done.
 SETTLE = float(os.environ.get("BENCH_SETTLE", "1"))
 
