@@ -96,11 +96,16 @@ void FlatButton::setLabel(const QString& label)
         setAccessibleName(name);
 }
 
-int FlatButton::widthOf(Measured& cache, const QFont& font, const QString& text)
+const ShapedText& FlatButton::shapedText() const
 {
-    if (cache.width < 0 || cache.text != text || cache.font != font)
-        cache = {text, font, QFontMetrics(font).horizontalAdvance(text)};
-    return cache.width;
+    textShape_.set(text(), textFont_, this);
+    return textShape_;
+}
+
+const ShapedText& FlatButton::shapedDetail() const
+{
+    detailShape_.set(detail_, detailFont_, this);
+    return detailShape_;
 }
 
 int FlatButton::contentWidth() const
@@ -109,9 +114,9 @@ int FlatButton::contentWidth() const
     if (!symbol_.isEmpty())
         w += symbolSide_;
     if (!text().isEmpty())
-        w += (w ? iconSpacing : 0) + widthOf(textWidth_, textFont_, text());
+        w += (w ? iconSpacing : 0) + shapedText().width();
     if (!detail_.isEmpty())
-        w += detailSpacing + widthOf(detailWidth_, detailFont_, detail_);
+        w += detailSpacing + shapedDetail().width();
     return w;
 }
 
@@ -231,16 +236,12 @@ void FlatButton::paintEvent(QPaintEvent*)
         symbol::paint(p, QRectF(x, box.top(), symbolSide_, box.height()), symbol_, symbolSide_, c.text);
         x += symbolSide_ + iconSpacing;
     }
+    p.setPen(c.text);
     if (!text().isEmpty()) {
-        p.setFont(textFont_);
-        p.setPen(c.text);
-        const int tw = widthOf(textWidth_, textFont_, text());
-        p.drawText(QRectF(x, box.top(), tw + 1, box.height()), Qt::AlignVCenter | Qt::AlignLeft, text());
-        x += tw + detailSpacing;
+        const ShapedText& shaped = shapedText();
+        shaped.draw(p, QRectF(x, box.top(), shaped.width() + 1, box.height()), Qt::AlignVCenter | Qt::AlignLeft);
+        x += shaped.width() + detailSpacing;
     }
-    if (!detail_.isEmpty()) {
-        p.setFont(detailFont_);
-        p.setPen(c.text);
-        p.drawText(QRectF(x, box.top(), w, box.height()), Qt::AlignVCenter | Qt::AlignLeft, detail_);
-    }
+    if (!detail_.isEmpty())
+        shapedDetail().draw(p, QRectF(x, box.top(), w, box.height()), Qt::AlignVCenter | Qt::AlignLeft);
 }

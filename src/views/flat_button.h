@@ -1,6 +1,7 @@
 #pragma once
 
 #include "views/focus_button.h"
+#include "views/shaped_text.h"
 
 #include <QFont>
 
@@ -56,13 +57,9 @@ private:
     qreal radius(const QRectF& shape) const;
     int contentWidth() const;
     // Layouts ask for the size again and again, and shaping text is not
-    // free: each width is measured once per text and font.
-    struct Measured {
-        QString text;
-        QFont font;
-        int width = -1;
-    };
-    static int widthOf(Measured& cache, const QFont& font, const QString& text);
+    // free: each text is shaped once per font and drawn from that.
+    const ShapedText& shapedText() const;
+    const ShapedText& shapedDetail() const;
 
     Look look_;
     Tint tint_ = Tint::accent;
@@ -74,6 +71,6 @@ private:
     bool selected_ = false;
     int minContentHeight_ = 0;
     int hPadding_ = 10;
-    mutable Measured textWidth_;
-    mutable Measured detailWidth_;
+    mutable ShapedText textShape_;
+    mutable ShapedText detailShape_;
 };

@@ -112,11 +112,11 @@ void ProgressRing::paintEvent(QPaintEvent*)
 
     // Read-out: one line, shrunk (to 0.4 at most) to fit 110 pixels.
     QFont digits = digitsFont(34, QFont::Medium);
-    int width = QFontMetrics(digits).horizontalAdvance(state_.display);
-    if (width > readoutMaxWidth) {
-        const double scale = qMax(0.4, double(readoutMaxWidth) / width);
+    readout_.set(state_.display, digits, this);
+    if (readout_.width() > readoutMaxWidth) {
+        const double scale = qMax(0.4, double(readoutMaxWidth) / readout_.width());
         digits.setPixelSize(qMax(1, int(34 * scale)));
-        width = QFontMetrics(digits).horizontalAdvance(state_.display);
+        readout_.set(state_.display, digits, this);
     }
     const QFontMetrics dm(digits);
     const QFont statusFont = viewstyle::font(10, QFont::Medium);
@@ -125,20 +125,17 @@ void ProgressRing::paintEvent(QPaintEvent*)
     const int blockHeight = dm.height() + spacing + sm.height();
     const qreal top = (height() - blockHeight) / 2.0;
 
-    p.setFont(digits);
     p.setPen(state_.ringing ? red(pal) : primary(pal));
-    p.drawText(QRectF((side - readoutMaxWidth) / 2.0, top, readoutMaxWidth, dm.height()), Qt::AlignCenter,
-               state_.display);
+    readout_.draw(p, QRectF((side - readoutMaxWidth) / 2.0, top, readoutMaxWidth, dm.height()), Qt::AlignCenter);
 
     const int dot = 5;
-    const int statusWidth = sm.horizontalAdvance(state_.status);
+    status_.set(state_.status, statusFont, this);
+    const int statusWidth = status_.width();
     const qreal lineTop = top + dm.height() + spacing;
     const qreal x = (side - (dot + 4 + statusWidth)) / 2.0;
     p.setPen(Qt::NoPen);
     p.setBrush(withAlpha(statusDotColor(), state_.running ? 1.0 : 0.35));
     p.drawEllipse(QRectF(x, lineTop + (sm.height() - dot) / 2.0, dot, dot));
-    p.setFont(statusFont);
     p.setPen(secondary(pal));
-    p.drawText(QRectF(x + dot + 4, lineTop, statusWidth + 1, sm.height()), Qt::AlignVCenter | Qt::AlignLeft,
-               state_.status);
+    status_.draw(p, QRectF(x + dot + 4, lineTop, statusWidth + 1, sm.height()), Qt::AlignVCenter | Qt::AlignLeft);
 }

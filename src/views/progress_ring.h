@@ -1,5 +1,7 @@
 #pragma once
 
+#include "views/shaped_text.h"
+
 #include <QColor>
 #include <QList>
 #include <QVariantAnimation>
@@ -51,6 +53,9 @@ protected:
 
 private:
     State state_;
+    // The arc glides several frames a second; the texts change once.
+    ShapedText readout_;
+    ShapedText status_;
     double drawn_ = 0;
     QVariantAnimation glide_;
 };
