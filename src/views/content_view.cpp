@@ -201,7 +201,9 @@ QWidget* ContentView::modeContent() const
 
 void ContentView::scheduleSync()
 {
-    if (syncPending_)
+    // The engine changes ten times a second while it counts; a hidden window
+    // has nothing to show, and showing it syncs.
+    if (syncPending_ || !isVisible())
         return;
     syncPending_ = true;
     QMetaObject::invokeMethod(this, &ContentView::sync, Qt::QueuedConnection);

@@ -198,6 +198,34 @@ private Q_SLOTS:
         }
     }
 
+    void hiddenWindowCatchesUpWhenShown_data()
+    {
+        QTest::addColumn<qint64>("hiddenMs");
+        QTest::newRow("still counting") << qint64(5'000);
+        QTest::newRow("rang while hidden") << qint64(61'000);
+    }
+    void hiddenWindowCatchesUpWhenShown()
+    {
+        QFETCH(qint64, hiddenMs);
+        ViewRig r;
+        r.startPreset(1, 1'000);
+        r.view->hide();
+        r.clock.advance(hiddenMs);
+        const bool rings = hiddenMs > 59'000;
+        QTRY_COMPARE(bool(r.timer.isRinging), rings);
+        QTRY_VERIFY(rings || r.timer.remainingSeconds.get() == 59 - hiddenMs / 1000);
+        r.settle();
+        // Nothing animates off screen.
+        QVERIFY(!r.view->ringingOverlay()->isPulsing());
+        r.view->show();
+        // Current from the moment it is shown, not a turn later.
+        QCOMPARE(r.view->ring()->state(), ProgressRing::stateOf(r.timer));
+        QCOMPARE(r.view->header()->text(), r.view->titleText());
+        QCOMPARE(r.view->ringingOverlay()->isPulsing(), rings);
+        if (rings)
+            QTRY_VERIFY(r.view->ringingOverlay()->stopButton()->isVisible());
+    }
+
     void bellPulsesAndRestsBetweenAlarms()
     {
         ViewRig r;
