@@ -23,7 +23,6 @@ void ShapedText::set(const QString& text, const QFont& font, const QPaintDevice*
     advance_ = line.isValid() ? line.horizontalAdvance() : 0;
     natural_ = line.isValid() ? line.naturalTextWidth() : 0;
     height_ = line.isValid() ? line.ascent() + line.descent() : 0;
-    width_ = qRound(advance_);
 }
 
 void ShapedText::draw(QPainter& painter, const QRectF& box, Qt::Alignment align) const

@@ -20,8 +20,7 @@ public:
     void set(const QString& text, const QFont& font, const QPaintDevice* device);
     const QString& text() const { return text_; }
     // The advance rounded to whole pixels, as QFontMetrics reports it.
-    int width() const { return width_; }
-    qreal advance() const { return advance_; }
+    int width() const { return qRound(advance_); }
     // Draws it where QPainter::drawText(box, align, text) would, in the
     // painter's pen.
     void draw(QPainter& painter, const QRectF& box, Qt::Alignment align) const;
@@ -34,5 +33,4 @@ private:
     qreal advance_ = 0;
     qreal natural_ = 0;
     qreal height_ = 0;
-    int width_ = 0;
 };
