@@ -5,6 +5,7 @@
 #include "app/termination_signals.h"
 #include "build_config.h"
 #include "notifications/notification_helper.h"
+#include "platform/defaults_store.h"
 #include "platform/single_instance.h"
 
 #include <QApplication>
@@ -32,11 +33,16 @@ int main(int argc, char** argv)
     fonts.listFonts();
     LumoraApp::applyApplicationIdentity();
 
-    // Before any window or tray item: a second start only wakes the first.
+    // The window is built, not shown, while the bus connects; a second
+    // start then only wakes the first, before any window or tray item.
     SingleInstance instance(QString::fromUtf8(lumora::build::kAppId));
+    instance.connectAhead();
+    LumoraApp lumora;
     const SingleInstance::Role role = instance.claim();
-    if (role != SingleInstance::Role::primary)
+    if (role != SingleInstance::Role::primary) {
+        DefaultsStore::shared().discardHeldWrites();  // the first process keeps the settings
         fonts.wait();  // it uses Qt's font database, which goes with `app`
+    }
     switch (role) {
     case SingleInstance::Role::primary:
         break;
@@ -50,7 +56,6 @@ int main(int argc, char** argv)
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::received, &app, [] { QCoreApplication::quit(); });
 
-    LumoraApp lumora;
     QObject::connect(&instance, &SingleInstance::activateRequested, &lumora.appDelegate(),
                      &AppDelegate::bringWindowToFront);
     lumora.launch();

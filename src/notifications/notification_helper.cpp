@@ -23,6 +23,15 @@ NotificationHelper::NotificationHelper(QDBusConnection bus, QObject* parent)
 {
 }
 
+NotificationHelper::NotificationHelper() = default;
+
+QDBusConnection& NotificationHelper::bus()
+{
+    if (!bus_)
+        bus_ = QDBusConnection::sessionBus();
+    return *bus_;
+}
+
 void NotificationHelper::listenToServer()
 {
     // Each subscription waits for the bus; made at start-up they held up the
@@ -32,19 +41,19 @@ void NotificationHelper::listenToServer()
     if (listening_)
         return;
     listening_ = true;
-    bus_.connect(QString(), kPath, kInterface, QStringLiteral("ActionInvoked"), this,
-                 SLOT(onActionInvoked(uint, QString)));
-    bus_.connect(QString(), kPath, kInterface, QStringLiteral("ActivationToken"), this,
-                 SLOT(onActivationToken(uint, QString)));
-    bus_.connect(QString(), kPath, kInterface, QStringLiteral("NotificationClosed"), this,
-                 SLOT(onClosed(uint, uint)));
+    bus().connect(QString(), kPath, kInterface, QStringLiteral("ActionInvoked"), this,
+                  SLOT(onActionInvoked(uint, QString)));
+    bus().connect(QString(), kPath, kInterface, QStringLiteral("ActivationToken"), this,
+                  SLOT(onActivationToken(uint, QString)));
+    bus().connect(QString(), kPath, kInterface, QStringLiteral("NotificationClosed"), this,
+                  SLOT(onClosed(uint, uint)));
 }
 
 NotificationHelper::~NotificationHelper() = default;
 
 NotificationHelper& NotificationHelper::shared()
 {
-    static auto* instance = new NotificationHelper(QDBusConnection::sessionBus());
+    static auto* instance = new NotificationHelper();
     return *instance;
 }
 
@@ -53,10 +62,10 @@ void NotificationHelper::requestAuthorizationIfNeeded()
     if (hasRequestedAuthorization)
         return;
     hasRequestedAuthorization = true;
-    if (!bus_.isConnected())
+    if (!bus().isConnected())
         return;
     auto* watcher = new QDBusPendingCallWatcher(
-        bus_.asyncCall(methodCall(QStringLiteral("GetCapabilities")), callTimeoutMs), this);
+        bus().asyncCall(methodCall(QStringLiteral("GetCapabilities")), callTimeoutMs), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
         QDBusPendingReply<QStringList> reply = *w;
         if (!reply.isError())
@@ -84,7 +93,7 @@ QString NotificationHelper::send(const QString& title, const QString& body)
 
 void NotificationHelper::post(const NotificationRequest& request)
 {
-    if (!bus_.isConnected())
+    if (!bus().isConnected())
         return;
     listenToServer();
     QVariantMap hints;
@@ -106,7 +115,7 @@ void NotificationHelper::post(const NotificationRequest& request)
         << int(request.critical ? 0 : -1);
     const QString identifier = request.identifier;
     closeWhenKnown_.remove(identifier);
-    auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(msg, callTimeoutMs), this);
+    auto* watcher = new QDBusPendingCallWatcher(bus().asyncCall(msg, callTimeoutMs), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
             [this, identifier](QDBusPendingCallWatcher* w) {
                 QDBusPendingReply<uint> reply = *w;
@@ -121,7 +130,7 @@ void NotificationHelper::post(const NotificationRequest& request)
 
 void NotificationHelper::close(const QString& identifier)
 {
-    if (!bus_.isConnected())
+    if (!bus().isConnected())
         return;
     const auto it = serverIds_.constFind(identifier);
     if (it == serverIds_.constEnd()) {
@@ -131,7 +140,7 @@ void NotificationHelper::close(const QString& identifier)
     }
     QDBusMessage msg = methodCall(QStringLiteral("CloseNotification"));
     msg << it.value();
-    auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(msg, callTimeoutMs), this);
+    auto* watcher = new QDBusPendingCallWatcher(bus().asyncCall(msg, callTimeoutMs), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, watcher, &QObject::deleteLater);
 }
 

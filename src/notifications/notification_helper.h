@@ -59,11 +59,15 @@ private Q_SLOTS:
     void onClosed(uint serverId, uint reason);
 
 private:
+    // The shared helper reaches the session bus when it first posts, so
+    // making it costs start-up nothing while the bus is still connecting.
+    NotificationHelper();
+    QDBusConnection& bus();
     void listenToServer();
     QString identifierFor(uint serverId) const;
     bool serverHas(const QString& capability) const;
 
-    QDBusConnection bus_;
+    std::optional<QDBusConnection> bus_;
     std::optional<QStringList> capabilities_;
     QHash<QString, uint> serverIds_;
     QSet<QString> closeWhenKnown_;

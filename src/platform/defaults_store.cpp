@@ -145,6 +145,11 @@ bool DefaultsStore::commitHeldWrites()
     return putDown(held);
 }
 
+void DefaultsStore::discardHeldWrites()
+{
+    held_.reset();
+}
+
 bool DefaultsStore::putDown(const Changes& changes)
 {
     // Unchanged values are not written again (the language is stored at

@@ -45,6 +45,9 @@ public:
     // holds them all; with nothing held it does nothing and returns true.
     void holdWrites();
     bool commitHeldWrites();
+    // Forgets what is held (reads return the file's values again): for a
+    // process that leaves at once because another one runs.
+    void discardHeldWrites();
 
 private:
     // Changes by key; an empty value is a removal.

@@ -10,6 +10,7 @@
 #include <QLoggingCategory>
 #include <QStandardPaths>
 #include <optional>
+#include <system_error>
 
 namespace {
 Q_LOGGING_CATEGORY(lcInstance, "lumora.instance", QtInfoMsg)
@@ -29,7 +30,24 @@ SingleInstance::SingleInstance(QString appId, QObject* parent) : QObject(parent)
 {
 }
 
-SingleInstance::~SingleInstance() = default;
+SingleInstance::~SingleInstance()
+{
+    if (connecting_.joinable())
+        connecting_.join();
+}
+
+void SingleInstance::connectAhead()
+{
+    if (connecting_.joinable())
+        return;
+    try {
+        // The connection is made on Qt's bus thread in a few round trips to
+        // the daemon; whichever thread asks first waits for them.
+        connecting_ = std::thread([] { (void)QDBusConnection::sessionBus(); });
+    } catch (const std::system_error&) {
+        // No thread to spare: claim() connects.
+    }
+}
 
 QString SingleInstance::objectPath() const
 {
@@ -43,6 +61,8 @@ QString SingleInstance::socketPath() const
 
 SingleInstance::Role SingleInstance::claim()
 {
+    if (connecting_.joinable())
+        connecting_.join();
     if (auto role = claimOnBus())
         return *role;
     return claimLocally();

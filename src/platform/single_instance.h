@@ -6,6 +6,7 @@
 #include <QVariantMap>
 #include <memory>
 #include <optional>
+#include <thread>
 
 class LocalActivationSocket;
 class QLockFile;
@@ -31,6 +32,10 @@ public:
     explicit SingleInstance(QString appId, QObject* parent = nullptr);
     ~SingleInstance() override;
 
+    // Starts connecting to the session bus on a thread of its own, for a
+    // caller with other work to do before claim(), which then finds the
+    // connection made (or waits for it).
+    void connectAhead();
     Role claim();
     // "bus" or "local" once claimed as primary: which mechanism holds it.
     QString mechanism() const { return mechanism_; }
@@ -57,4 +62,5 @@ private:
     QString mechanism_;
     std::unique_ptr<QLockFile> lock_;
     std::unique_ptr<LocalActivationSocket> server_;
+    std::thread connecting_;
 };

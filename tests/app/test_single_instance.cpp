@@ -3,6 +3,7 @@
 #include "support/test_env.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -24,6 +25,7 @@ const QString appId = QStringLiteral("org.lumora.Lumora");
 int runClaimingChild()
 {
     SingleInstance instance(appId);
+    instance.connectAhead();  // as Lumora does: a missing bus is found in claim()
     const SingleInstance::Role role = instance.claim();
     const char* names[] = {"primary", "secondary", "failed"};
     std::printf("%s %s\n", names[int(role)], qPrintable(instance.mechanism()));
@@ -91,6 +93,9 @@ private Q_SLOTS:
         QCOMPARE(second.exitStatus(), QProcess::NormalExit);
         QCOMPARE(second.exitCode(), 0);
         QTRY_COMPARE(woken.count(), 1);
+        // It built its window before asking, yet stored nothing: the
+        // settings are the first one's.
+        QVERIFY(QDir(config.path()).isEmpty(QDir::NoDotAndDotDot | QDir::AllEntries));
     }
 
     // The socket itself: asks are heard, rubbish and oversized lines are

@@ -197,6 +197,26 @@ private Q_SLOTS:
                  QString(200, QLatin1Char('x')));
     }
 
+    // A process that leaves because another one runs drops what it held:
+    // reads fall back to the file and nothing reaches the disk.
+    void discardedWritesNeverReachTheDisk()
+    {
+        TempConfigHome home;
+        writeFile(home.settingsFile(), "[General]\ntext=kept\n");
+        const quint64 before = fileIdentity(home.settingsFile());
+        {
+            auto store = home.openStore();
+            store->holdWrites();
+            QVERIFY(store->write(QStringLiteral("text"), QStringLiteral("held")));
+            QVERIFY(store->write(QStringLiteral("fresh"), true));
+            store->discardHeldWrites();
+            QCOMPARE(store->readString(QStringLiteral("text"), {}), QStringLiteral("kept"));
+            QVERIFY(!store->contains(QStringLiteral("fresh")));
+        }
+        QCOMPARE(fileIdentity(home.settingsFile()), before);
+        QCOMPARE(readFromDisk(home.settingsFile())->value(QStringLiteral("text")).toString(), QStringLiteral("kept"));
+    }
+
     void writeRepairsABadValueAndKeepsTheRest()
     {
         TempConfigHome home;
