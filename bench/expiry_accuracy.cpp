@@ -44,6 +44,11 @@ double median(std::vector<double> v)
     return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
+double latest(const std::vector<double>& v)
+{
+    return v.empty() ? 0 : *std::max_element(v.begin(), v.end());
+}
+
 void spin(const std::function<bool()>& done, int timeoutMs)
 {
     QElapsedTimer t;
@@ -74,7 +79,13 @@ int main(int argc, char** argv)
     timer.setAlarmSound(&sound);
     timer.setNotificationHelper(&helper);
 
-    std::vector<double> ringVsEnd, soundAfterRing, noticeAfterRing;
+    // Stamped as the engine says so, before it plays the first sound.
+    qint64 rang = 0;
+    const auto ringing = timer.isRinging.sink([&rang](bool on) {
+        if (on && !rang)
+            rang = now();
+    });
+    std::vector<double> ringVsEnd, soundVsEnd, noticeVsEnd, soundAfterRing, noticeAfterRing;
     for (int i = 0; i < runs; ++i) {
         timer.reset();
         sound.first = 0;
@@ -85,11 +96,9 @@ int main(int argc, char** argv)
         const qint64 started = now();
         timer.start();
         const qint64 end = started + lengthSeconds * 1000;
-        qint64 rang = 0;
+        rang = 0;
         qint64 noticed = 0;
         spin([&] {
-            if (!rang && timer.isRinging)
-                rang = now();
             if (!noticed && server.received.size() > before)
                 noticed = now();
             return rang && noticed && sound.first;
@@ -97,15 +106,23 @@ int main(int argc, char** argv)
         if (!rang)
             continue;
         ringVsEnd.push_back(double(rang - end));
+        soundVsEnd.push_back(double(sound.first - end));
         soundAfterRing.push_back(double(sound.first - rang));
-        if (noticed)
+        if (noticed) {
+            noticeVsEnd.push_back(double(noticed - end));
             noticeAfterRing.push_back(double(noticed - rang));
+        }
         timer.stopRinging();
     }
     std::printf("expiry: ringing vs end instant, median %+.0f ms (the engine ends at the first tick with less "
                 "than a whole second left) over %zu countdowns\n",
                 median(ringVsEnd), ringVsEnd.size());
-    std::printf("expiry: first alarm sound after ringing starts, median %.0f ms\n", median(soundAfterRing));
-    std::printf("expiry: notification at the server after ringing starts, median %.0f ms\n", median(noticeAfterRing));
+    // Negative is before the end instant; the target is at most 150 ms after it.
+    std::printf("expiry: first alarm sound vs end instant, median %+.0f ms, latest %+.0f ms (%.0f ms after "
+                "ringing starts; target < +150 ms)\n",
+                median(soundVsEnd), latest(soundVsEnd), median(soundAfterRing));
+    std::printf("expiry: notification at the server vs end instant, median %+.0f ms, latest %+.0f ms (%.0f ms "
+                "after ringing starts; target < +150 ms)\n",
+                median(noticeVsEnd), latest(noticeVsEnd), median(noticeAfterRing));
     return 0;
 }
