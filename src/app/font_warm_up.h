@@ -5,7 +5,7 @@
 #include <thread>
 
 // Gets text ready on a second thread while the main thread connects to the
-// display and the session bus. fontconfig parses all of its configuration
+// display and builds the window. fontconfig parses all of its configuration
 // files, and Qt lists every installed font, the first time any text is
 // measured: together the largest cost on the way to the first frame.
 class FontWarmUp {

@@ -29,7 +29,8 @@ int main(int argc, char** argv)
     }
     FontWarmUp fonts;
     QApplication app(argc, argv);
-    // While the bus is asked who runs: the thread needs the application.
+    // The thread needs the application; it fills the font database while
+    // the window is built (which waits on Qt's lock for what it lacks).
     fonts.listFonts();
     LumoraApp::applyApplicationIdentity();
 
