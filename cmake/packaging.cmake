@@ -16,4 +16,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "${PROJECT_DESCRIPTION}\n Lumora counts down from a preset, from minutes and seconds of your own,\n or to a clock time, shows the remaining time in the panel, and rings,\n notifies, or both when the time is up.")
+# Lumora is GPL-3.0-or-later; a Debian package carries its copyright file.
+set(CPACK_RESOURCE_FILE_LICENSE "${PROJECT_SOURCE_DIR}/COPYING")
+install(FILES ${PROJECT_SOURCE_DIR}/resources/copyright
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/lumora)
 include(CPack)

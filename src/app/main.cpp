@@ -1,12 +1,15 @@
 #include "app/app_delegate.h"
 #include "app/bench_marks.h"
+#include "app/command_line_client.h"
 #include "app/font_warm_up.h"
 #include "app/lumora_app.h"
 #include "app/termination_signals.h"
+#include "app/timer_bus_interface.h"
 #include "build_config.h"
 #include "notifications/notification_helper.h"
 #include "platform/defaults_store.h"
 #include "platform/single_instance.h"
+#include "timer/timer_manager.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -22,6 +25,17 @@ bool haveDisplay()
 
 int main(int argc, char** argv)
 {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    if (CommandLineClient::wanted(arguments)) {
+        // A command for the running instance: no display, no window.
+        QCoreApplication app(argc, argv);
+        QCoreApplication::setApplicationName(QString::fromUtf8(lumora::build::kAppName));
+        QCoreApplication::setApplicationVersion(QString::fromUtf8(lumora::build::kVersion));
+        CommandLineClient client;
+        return client.run(QCoreApplication::arguments());
+    }
     if (!haveDisplay()) {
         std::fputs("lumora: no graphical display found (neither DISPLAY nor WAYLAND_DISPLAY is set)\n",
                    stdout);
@@ -39,6 +53,9 @@ int main(int argc, char** argv)
     SingleInstance instance(QString::fromUtf8(lumora::build::kAppId));
     instance.connectAhead();
     LumoraApp lumora;
+    // Made before the claim, so whoever sees the name finds the interface.
+    new TimerBusInterface(lumora.appDelegate().timer(), &instance, QDBusConnection::sessionBus(),
+                          instance.objectPath());
     const SingleInstance::Role role = instance.claim();
     if (role != SingleInstance::Role::primary) {
         DefaultsStore::shared().discardHeldWrites();  // the first process keeps the settings

@@ -76,7 +76,8 @@ std::optional<SingleInstance::Role> SingleInstance::claimOnBus()
 
     // The object is there before the name, so a caller that sees the name
     // always finds someone to answer.
-    const bool exported = bus.registerObject(objectPath(), this, QDBusConnection::ExportScriptableSlots);
+    const bool exported = bus.registerObject(objectPath(), this,
+                                             QDBusConnection::ExportScriptableSlots | QDBusConnection::ExportAdaptors);
     const auto reply = bus.interface()->registerService(appId_, QDBusConnectionInterface::DontQueueService,
                                                          QDBusConnectionInterface::DontAllowReplacement);
     if (reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceRegistered && exported) {

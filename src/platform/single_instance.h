@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDBusContext>
 #include <QObject>
 #include <QString>
 #include <QVariantList>
@@ -15,8 +16,9 @@ class QLockFile;
 // the application id on the session bus (a crash frees the name at once) and
 // answers org.freedesktop.Application; a later one asks it to show its window
 // and leaves. Without a session bus a lock file and a local socket in the
-// runtime directory do the same.
-class SingleInstance final : public QObject {
+// runtime directory do the same. Adaptors made its children (the timer's
+// interface) are exported on the same object and answer through its context.
+class SingleInstance final : public QObject, public QDBusContext {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Application")
 public:

@@ -1,0 +1,266 @@
+// The real executable as a command line: every command against an instance
+// on a private bus (the engine in this process, on a fake clock), and with
+// no instance at all, where start starts the real one.
+#include "timer_bus_rig.h"
+
+#include <QDeadlineTimer>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <csignal>
+
+namespace {
+struct Outcome {
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+QProcessEnvironment clientEnvironment(const QString& bus)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus);
+    return env;
+}
+
+// The event loop runs while it waits, so the instance in this process answers.
+void waitFor(QProcess& p, int ms = 60'000)
+{
+    const QDeadlineTimer deadline(ms);
+    while (p.state() != QProcess::NotRunning && !deadline.hasExpired())
+        QTest::qWait(10);
+}
+
+Outcome lumora(const QStringList& arguments, const QProcessEnvironment& env)
+{
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(LUMORA_EXECUTABLE), arguments);
+    p.waitForStarted();
+    waitFor(p);
+    if (p.state() != QProcess::NotRunning) {
+        p.kill();
+        p.waitForFinished();
+        return {};
+    }
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+}
+
+QString nextLine(QProcess& p)
+{
+    const QDeadlineTimer deadline(20'000);
+    while (!p.canReadLine() && p.state() != QProcess::NotRunning && !deadline.hasExpired())
+        QTest::qWait(10);
+    return QString::fromUtf8(p.readLine()).trimmed();
+}
+
+// An instance the command line started: ended by its process id, which the bus knows.
+struct StartedInstance {
+    explicit StartedInstance(QDBusConnection bus) : bus_(std::move(bus)) {}
+    ~StartedInstance() { stop(); }
+    StartedInstance(const StartedInstance&) = delete;
+    StartedInstance& operator=(const StartedInstance&) = delete;
+    void find()
+    {
+        const auto pid = bus_.interface()->servicePid(TimerBusRig::appId);
+        if (pid.isValid())
+            pid_ = pid.value();
+    }
+    bool stop()
+    {
+        if (pid_ == 0)
+            return true;
+        ::kill(pid_t(pid_), SIGTERM);
+        const QDeadlineTimer deadline(20'000);
+        while (bus_.interface()->isServiceRegistered(TimerBusRig::appId).value() && !deadline.hasExpired())
+            QTest::qWait(50);
+        const bool gone = !deadline.hasExpired();
+        if (!gone)
+            ::kill(pid_t(pid_), SIGKILL);
+        pid_ = 0;
+        return gone;
+    }
+    QDBusConnection bus_;
+    uint pid_ = 0;
+};
+}  // namespace
+
+class TestCommandLine : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void commands_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("output");  // the start of stdout on success, of the stderr line otherwise
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<qint64>("total");
+        const auto args = [](const char* line) { return QString::fromLatin1(line).split(QLatin1Char(' ')); };
+        QTest::newRow("status idle") << "idle" << args("status") << 0 << "idle 10:00" << "idle" << qint64(0);
+        QTest::newRow("status running") << "running" << args("status") << 0 << "running 24:59" << "running"
+                                        << qint64(1500);
+        QTest::newRow("status paused") << "paused" << args("status") << 0 << "paused 24:59" << "paused"
+                                       << qint64(1500);
+        QTest::newRow("status ringing") << "ringing" << args("status") << 0 << "ringing" << "ringing" << qint64(1);
+        QTest::newRow("start 25m") << "idle" << args("start 25m") << 0 << "" << "running" << qint64(1500);
+        QTest::newRow("start 90s") << "idle" << args("start 90s") << 0 << "" << "running" << qint64(90);
+        QTest::newRow("start 1h30m") << "idle" << args("start 1h30m") << 0 << "" << "running" << qint64(5400);
+        QTest::newRow("start 1:30:00") << "idle" << args("start 1:30:00") << 0 << "" << "running" << qint64(5400);
+        QTest::newRow("start 25") << "idle" << args("start 25") << 0 << "" << "running" << qint64(1500);
+        QTest::newRow("start until") << "idle" << args("start --until 10:30") << 0 << "" << "running"
+                                     << qint64(1800);
+        QTest::newRow("start ringing") << "ringing" << args("start 5m") << 0 << "" << "running" << qint64(300);
+        QTest::newRow("start running") << "running" << args("start 5m") << 1
+                                       << "lumora: A countdown is running; pause or reset it first." << "running"
+                                       << qint64(1500);
+        QTest::newRow("start paused") << "paused" << args("start 5m") << 1
+                                      << "lumora: A countdown is paused; resume or reset it first." << "paused"
+                                      << qint64(1500);
+        QTest::newRow("start 0") << "idle" << args("start 0") << 1 << "lumora: A countdown lasts at least" << "idle"
+                                 << qint64(0);
+        QTest::newRow("start 1000m") << "idle" << args("start 1000m") << 1 << "lumora: A countdown lasts at most"
+                                     << "idle" << qint64(0);
+        QTest::newRow("start abc") << "idle" << args("start abc") << 1 << "lumora: \"abc\" is not a length" << "idle"
+                                   << qint64(0);
+        QTest::newRow("start until 25:70") << "idle" << args("start --until 25:70") << 1
+                                           << "lumora: \"25:70\" is not a clock time" << "idle" << qint64(0);
+        QTest::newRow("start nothing") << "idle" << args("start") << 1 << "lumora: start takes one" << "idle"
+                                       << qint64(0);
+        QTest::newRow("pause") << "running" << args("pause") << 0 << "" << "paused" << qint64(1500);
+        QTest::newRow("pause idle") << "idle" << args("pause") << 1 << "lumora: No countdown is running." << "idle"
+                                    << qint64(0);
+        QTest::newRow("resume") << "paused" << args("resume") << 0 << "" << "running" << qint64(1500);
+        QTest::newRow("resume running") << "running" << args("resume") << 1 << "lumora: No countdown is paused."
+                                        << "running" << qint64(1500);
+        QTest::newRow("toggle running") << "running" << args("toggle") << 0 << "" << "paused" << qint64(1500);
+        QTest::newRow("toggle paused") << "paused" << args("toggle") << 0 << "" << "running" << qint64(1500);
+        QTest::newRow("toggle idle") << "idle" << args("toggle") << 1 << "lumora: No countdown" << "idle"
+                                     << qint64(0);
+        QTest::newRow("reset") << "running" << args("reset") << 0 << "" << "idle" << qint64(0);
+        QTest::newRow("stop") << "ringing" << args("stop") << 0 << "" << "idle" << qint64(0);
+        QTest::newRow("stop idle") << "idle" << args("stop") << 1 << "lumora: Nothing is ringing." << "idle"
+                                   << qint64(0);
+        QTest::newRow("unknown") << "idle" << args("frobnicate") << 1 << "lumora: unknown command" << "idle"
+                                 << qint64(0);
+        QTest::newRow("json for pause") << "running" << args("pause --json") << 1 << "lumora: --json" << "running"
+                                        << qint64(1500);
+        QTest::newRow("version") << "idle" << args("--version") << 0 << "lumora 0.1.0" << "idle" << qint64(0);
+        QTest::newRow("help") << "idle" << args("--help") << 0 << "Usage: " << "idle" << qint64(0);
+    }
+    void commands()
+    {
+        QFETCH(QString, before);
+        QFETCH(QStringList, arguments);
+        QFETCH(int, code);
+        QFETCH(QString, output);
+        QFETCH(QString, after);
+        QFETCH(qint64, total);
+        TimerBusRig rig;
+        QVERIFY(rig.bus.isRunning());
+        rig.enter(before);
+        const Outcome got = lumora(arguments, clientEnvironment(rig.bus.address()));
+        QCOMPARE(got.code, code);
+        if (code == 0) {
+            QCOMPARE(got.err, QString());
+            if (output.isEmpty())
+                QCOMPARE(got.out, QString());
+            else if (arguments.first() == QLatin1String("status"))
+                QCOMPARE(got.out, output + QLatin1Char('\n'));
+            else
+                QVERIFY2(got.out.startsWith(output), qPrintable(got.out));
+        } else {
+            QCOMPARE(got.out, QString());
+            QVERIFY2(got.err.startsWith(output), qPrintable(got.err));
+            QVERIFY2(got.err.count(QLatin1Char('\n')) == 1, qPrintable(got.err));
+        }
+        QCOMPARE(rig.timerInterface->state(), after);
+        QCOMPARE(rig.timer.totalSeconds.get(), total);
+    }
+
+    void statusAsJsonAndFollowed()
+    {
+        TimerBusRig rig;
+        QVERIFY(rig.bus.isRunning());
+        rig.enter(QStringLiteral("running"));
+        const Outcome once = lumora({QStringLiteral("status"), QStringLiteral("--json")},
+                                    clientEnvironment(rig.bus.address()));
+        QCOMPARE(once.code, 0);
+        QCOMPARE(once.out.count(QLatin1Char('\n')), 1);
+        const QJsonObject json = QJsonDocument::fromJson(once.out.toUtf8()).object();
+        QCOMPARE(json.value("state").toString(), QStringLiteral("running"));
+        QCOMPARE(json.value("remaining").toInteger(), 1499);
+        QCOMPARE(json.value("total").toInteger(), 1500);
+        QCOMPARE(json.value("mode").toString(), QStringLiteral("custom"));
+        QCOMPARE(json.value("text").toString(), QStringLiteral("running 24:59"));
+        QCOMPARE(json.value("class").toString(), QStringLiteral("running"));
+        rig.timer.reset();
+
+        QProcess follow;
+        follow.setProcessEnvironment(clientEnvironment(rig.bus.address()));
+        follow.start(QStringLiteral(LUMORA_EXECUTABLE), {QStringLiteral("status"), QStringLiteral("--follow")});
+        QCOMPARE(nextLine(follow), QStringLiteral("idle 25:00"));
+        rig.timer.start();
+        QCOMPARE(nextLine(follow), QStringLiteral("running 25:00"));
+        // Ticks that leave the read-out as it is print nothing.
+        QTest::qWait(500);
+        QVERIFY(!follow.canReadLine());
+        for (const char* expected : {"running 24:59", "running 24:58"}) {
+            rig.clock.advance(1000);
+            QCOMPARE(nextLine(follow), QString::fromLatin1(expected));
+        }
+        rig.timer.pause();
+        QCOMPARE(nextLine(follow), QStringLiteral("paused 24:58"));
+        rig.timer.start();
+        rig.clock.advance(3000);
+        QCOMPARE(nextLine(follow), QStringLiteral("running 24:58"));
+        QCOMPARE(nextLine(follow), QStringLiteral("running 24:55"));
+        // It ends, successfully, when Lumora quits.
+        rig.service.interface()->unregisterService(TimerBusRig::appId);
+        waitFor(follow, 20'000);
+        QCOMPARE(follow.state(), QProcess::NotRunning);
+        QCOMPARE(follow.exitCode(), 0);
+        QCOMPARE(follow.readAllStandardError(), QByteArray());
+    }
+
+    void withoutAnInstance()
+    {
+        PrivateBus bus;
+        QVERIFY(bus.isRunning());
+        const QProcessEnvironment client = clientEnvironment(bus.address());
+        for (const char* command : {"status", "pause"}) {
+            const Outcome got = lumora({QString::fromLatin1(command)}, client);
+            QCOMPARE(got.code, 3);
+            QCOMPARE(got.out, QString());
+            QCOMPARE(got.err, QStringLiteral("lumora: Lumora is not running.\n"));
+        }
+
+        // start starts the real Lumora, then asks it to count down.
+        QTemporaryDir config, runtime;
+        QProcessEnvironment env = client;
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+        StartedInstance instance(bus.connect(QStringLiteral("watcher")));
+        const Outcome started = lumora({QStringLiteral("start"), QStringLiteral("5m")}, env);
+        instance.find();
+        QCOMPARE(started.err, QString());
+        QCOMPARE(started.code, 0);
+        QVERIFY(instance.pid_ != 0);
+        const Outcome status = lumora({QStringLiteral("status"), QStringLiteral("--json")}, client);
+        QCOMPARE(status.code, 0);
+        const QJsonObject json = QJsonDocument::fromJson(status.out.toUtf8()).object();
+        QCOMPARE(json.value("state").toString(), QStringLiteral("running"));
+        QCOMPARE(json.value("total").toInteger(), 300);
+        QCOMPARE(json.value("mode").toString(), QStringLiteral("custom"));
+        // A second start goes to the same instance and is refused there.
+        const Outcome again = lumora({QStringLiteral("start"), QStringLiteral("5m")}, env);
+        QCOMPARE(again.code, 1);
+        QVERIFY(instance.stop());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCommandLine)
+#include "test_command_line.moc"

@@ -1,0 +1,283 @@
+// org.lumora.Lumora.Timer from another connection: what each method does in
+// each state, refusals as errors, the properties and their change signals,
+// and arguments that must change nothing.
+#include "timer/duration_text.h"
+#include "timer_bus_rig.h"
+
+#include <QDBusArgument>
+#include <QDBusMetaType>
+#include <QSignalSpy>
+
+namespace {
+const QString kProperties = QStringLiteral("org.freedesktop.DBus.Properties");
+const QString kRefused = TimerBusInterface::refusedError;
+const QString kInvalid = TimerBusInterface::invalidArgsError;
+}  // namespace
+
+// Keeps every PropertiesChanged of the timer's interface.
+class ChangeRecorder final : public QObject {
+    Q_OBJECT
+public:
+    explicit ChangeRecorder(TimerBusRig& rig)
+    {
+        rig.client.connect(TimerBusRig::appId, TimerBusRig::path, kProperties, QStringLiteral("PropertiesChanged"),
+                           this, SLOT(record(QString, QVariantMap, QStringList)));
+    }
+    QList<QVariantMap> changes;
+public Q_SLOTS:
+    void record(const QString& interface, const QVariantMap& changed, const QStringList&)
+    {
+        if (interface == TimerBusInterface::interfaceName)
+            changes.append(changed);
+    }
+};
+
+class TestTimerBusInterface : public QObject {
+    Q_OBJECT
+
+    static QVariantMap getAll(TimerBusRig& rig)
+    {
+        const QDBusMessage reply = rig.call(kProperties, QStringLiteral("GetAll"), {TimerBusInterface::interfaceName});
+        return reply.arguments().isEmpty() ? QVariantMap() : qdbus_cast<QVariantMap>(reply.arguments().at(0));
+    }
+
+private Q_SLOTS:
+    void parsesLengthsAndClockTimes_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<qint64>("seconds");  // -1: no length
+        QTest::addColumn<int>("clock");       // minutes past midnight, -1: no clock time
+        QTest::newRow("25m") << "25m" << qint64(1500) << -1;
+        QTest::newRow("90s") << "90s" << qint64(90) << -1;
+        QTest::newRow("1h30m") << "1h30m" << qint64(5400) << -1;
+        QTest::newRow("spaced, capital") << " 1H 2m 3S " << qint64(3723) << -1;
+        QTest::newRow("plain minutes") << "25" << qint64(1500) << -1;
+        QTest::newRow("zero") << "0" << qint64(0) << -1;
+        QTest::newRow("h:mm:ss") << "1:30:00" << qint64(5400) << -1;
+        QTest::newRow("m:ss, also a clock time") << "20:00" << qint64(1200) << 1200;
+        QTest::newRow("m:ss, no clock time") << "25:00" << qint64(1500) << -1;
+        QTest::newRow("clock 9:05") << "9:05" << qint64(545) << 545;
+        QTest::newRow("clock 23:59") << "23:59" << qint64(1439) << 1439;
+        QTest::newRow("25:70") << "25:70" << qint64(-1) << -1;
+        QTest::newRow("24:00") << "24:00" << qint64(1440) << -1;
+        QTest::newRow("1:60:00") << "1:60:00" << qint64(-1) << -1;
+        QTest::newRow("one-digit seconds") << "1:5" << qint64(-1) << -1;
+        QTest::newRow("units out of order") << "30m1h" << qint64(-1) << -1;
+        QTest::newRow("unit twice") << "5m5m" << qint64(-1) << -1;
+        QTest::newRow("fraction") << "1.5h" << qint64(-1) << -1;
+        QTest::newRow("negative") << "-5" << qint64(-1) << -1;
+        QTest::newRow("abc") << "abc" << qint64(-1) << -1;
+        QTest::newRow("empty") << "" << qint64(-1) << -1;
+        QTest::newRow("other digits") << QStringLiteral("\u0662\u0665") << qint64(-1) << -1;
+        QTest::newRow("huge saturates") << "99999999999999999999h" << std::numeric_limits<qint64>::max() << -1;
+    }
+    void parsesLengthsAndClockTimes()
+    {
+        QFETCH(QString, text);
+        QFETCH(qint64, seconds);
+        QFETCH(int, clock);
+        QCOMPARE(duration_text::parseDuration(text).value_or(-1), seconds);
+        QCOMPARE(duration_text::parseClockTime(text).value_or(-1), clock);
+    }
+
+    // Each method in each state: the error it gives, and where it leaves the engine.
+    void methodsFollowTheEngine_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("method");
+        QTest::addColumn<QString>("argument");  // none for "-"
+        QTest::addColumn<QString>("error");     // empty: success
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<qint64>("total");
+        QTest::newRow("start") << "idle" << "Start" << "25m" << "" << "running" << qint64(1500);
+        QTest::newRow("start longest") << "idle" << "Start" << "999m59s" << "" << "running" << qint64(59'999);
+        QTest::newRow("start too long") << "idle" << "Start" << "1000m" << kInvalid << "idle" << qint64(0);
+        QTest::newRow("start zero") << "idle" << "Start" << "0s" << kInvalid << "idle" << qint64(0);
+        QTest::newRow("start rubbish") << "idle" << "Start" << "abc" << kInvalid << "idle" << qint64(0);
+        QTest::newRow("start running") << "running" << "Start" << "5m" << kRefused << "running" << qint64(1500);
+        QTest::newRow("start paused") << "paused" << "Start" << "5m" << kRefused << "paused" << qint64(1500);
+        QTest::newRow("start ringing") << "ringing" << "Start" << "5m" << "" << "running" << qint64(300);
+        QTest::newRow("until") << "idle" << "StartUntil" << "10:30" << "" << "running" << qint64(1800);
+        QTest::newRow("until now is tomorrow") << "idle" << "StartUntil" << "10:00" << "" << "running"
+                                               << qint64(86'400);
+        QTest::newRow("until 25:70") << "idle" << "StartUntil" << "25:70" << kInvalid << "idle" << qint64(0);
+        QTest::newRow("until running") << "running" << "StartUntil" << "11:00" << kRefused << "running"
+                                       << qint64(1500);
+        QTest::newRow("pause") << "running" << "Pause" << "-" << "" << "paused" << qint64(1500);
+        QTest::newRow("pause idle") << "idle" << "Pause" << "-" << kRefused << "idle" << qint64(0);
+        QTest::newRow("pause paused") << "paused" << "Pause" << "-" << kRefused << "paused" << qint64(1500);
+        QTest::newRow("resume") << "paused" << "Resume" << "-" << "" << "running" << qint64(1500);
+        QTest::newRow("resume running") << "running" << "Resume" << "-" << kRefused << "running" << qint64(1500);
+        QTest::newRow("reset") << "running" << "Reset" << "-" << "" << "idle" << qint64(0);
+        QTest::newRow("reset ringing") << "ringing" << "Reset" << "-" << "" << "idle" << qint64(0);
+        QTest::newRow("stop ringing") << "ringing" << "StopRinging" << "-" << "" << "idle" << qint64(0);
+        QTest::newRow("stop idle") << "idle" << "StopRinging" << "-" << kRefused << "idle" << qint64(0);
+    }
+    void methodsFollowTheEngine()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, method);
+        QFETCH(QString, argument);
+        QFETCH(QString, error);
+        QFETCH(QString, after);
+        QFETCH(qint64, total);
+        TimerBusRig rig;
+        QVERIFY(rig.bus.isRunning());
+        rig.enter(before);
+        const QDBusMessage reply =
+            rig.callTimer(method, argument == QLatin1String("-") ? QVariantList() : QVariantList{argument});
+        QCOMPARE(reply.errorName(), error);
+        if (!error.isEmpty()) {
+            QVERIFY(!reply.errorMessage().isEmpty());
+            QVERIFY(!reply.errorMessage().contains(QLatin1Char('\n')));
+        }
+        // The answer comes once the engine has done it.
+        QCOMPARE(rig.timerInterface->state(), after);
+        QCOMPARE(rig.timer.totalSeconds.get(), total);
+        QCOMPARE(rig.timer.isSoundTimerActive(), after == QLatin1String("ringing"));
+        if (before == QLatin1String("running") && method == QLatin1String("Start"))
+            QCOMPARE(reply.errorMessage(), QStringLiteral("A countdown is running; pause or reset it first."));
+    }
+
+    void propertiesAndTheirChanges()
+    {
+        TimerBusRig rig;
+        QVERIFY(rig.bus.isRunning());
+        ChangeRecorder recorder(rig);
+        QVariantMap all = getAll(rig);
+        QCOMPARE(all.value("State"), QVariant("idle"));
+        QCOMPARE(all.value("Mode"), QVariant("preset"));
+        QCOMPARE(all.value("RemainingSeconds"), QVariant(qlonglong(600)));  // the idle read-out: 10:00
+        QCOMPARE(all.value("TotalSeconds"), QVariant(qlonglong(0)));
+        QCOMPARE(all.value("Display"), QVariant("10:00"));
+        const QDBusMessage one =
+            rig.call(kProperties, QStringLiteral("Get"), {TimerBusInterface::interfaceName, QStringLiteral("State")});
+        QCOMPARE(one.arguments().value(0).value<QDBusVariant>().variant(), QVariant("idle"));
+
+        QVERIFY(rig.callTimer(QStringLiteral("Start"), {QStringLiteral("25m")}).errorName().isEmpty());
+        const auto merged = [&recorder] {
+            QVariantMap out;
+            for (const QVariantMap& c : std::as_const(recorder.changes))
+                out.insert(c);
+            return out;
+        };
+        QTRY_COMPARE(merged().value("State"), QVariant("running"));
+        const QVariantMap first = merged();
+        QCOMPARE(first.value("State"), QVariant("running"));
+        QCOMPARE(first.value("Mode"), QVariant("custom"));
+        QCOMPARE(first.value("TotalSeconds"), QVariant(qlonglong(1500)));
+        QCOMPARE(first.value("Display"), QVariant("25:00"));
+
+        // A second of ticks with the clock standing still: the read-out does
+        // not change, so nothing is announced.
+        recorder.changes.clear();
+        QTest::qWait(1000);
+        QCOMPARE(recorder.changes.size(), 0);
+        for (int second = 1; second <= 3; ++second) {
+            rig.clock.advance(1000);
+            QTRY_COMPARE(recorder.changes.size(), second);
+            const QVariantMap expected{{"RemainingSeconds", qlonglong(1500 - second)},
+                                       {"Display", QStringLiteral("24:%1").arg(60 - second)}};
+            QCOMPARE(recorder.changes.last(), expected);
+        }
+        QTest::qWait(300);
+        QCOMPARE(recorder.changes.size(), 3);
+
+        QVERIFY(rig.callTimer(QStringLiteral("Pause")).errorName().isEmpty());
+        QTRY_COMPARE(recorder.changes.size(), 4);
+        QCOMPARE(recorder.changes.last(), (QVariantMap{{"State", "paused"}}));
+        all = getAll(rig);
+        QCOMPARE(all.value("State"), QVariant("paused"));
+        QCOMPARE(all.value("RemainingSeconds"), QVariant(qlonglong(1497)));
+        QCOMPARE(all.value("TotalSeconds"), QVariant(qlonglong(1500)));
+
+        // Ringing reads 00:00; a reset goes back to the length of the next start.
+        rig.timer.reset();
+        rig.enter(QStringLiteral("ringing"));
+        QTRY_COMPARE(getAll(rig).value("State"), QVariant("ringing"));
+        QCOMPARE(getAll(rig).value("Display"), QVariant("00:00"));
+        QVERIFY(rig.callTimer(QStringLiteral("StopRinging")).errorName().isEmpty());
+        all = getAll(rig);
+        QCOMPARE(all.value("State"), QVariant("idle"));
+        QCOMPARE(all.value("Display"), QVariant("00:01"));
+
+        // An idle clock-time countdown shrinks as the clock moves.
+        rig.timer.mode = TimerMode::targetTime;
+        rig.timer.targetHour = 10;
+        rig.timer.targetMinute = 30;
+        QTRY_COMPARE(getAll(rig).value("Mode"), QVariant("targetTime"));
+        const qlonglong left = getAll(rig).value("RemainingSeconds").toLongLong();
+        QVERIFY(left > 29 * 60 && left <= 30 * 60);
+        recorder.changes.clear();
+        rig.clock.advance(60'000);
+        QTRY_VERIFY_WITH_TIMEOUT(!recorder.changes.isEmpty(), 3000);
+        QCOMPARE(recorder.changes.last().value("RemainingSeconds"), QVariant(left - 60));
+    }
+
+    void introspectionIsComplete()
+    {
+        TimerBusRig rig;
+        QVERIFY(rig.bus.isRunning());
+        const QDBusMessage reply =
+            rig.call(QStringLiteral("org.freedesktop.DBus.Introspectable"), QStringLiteral("Introspect"));
+        const QString xml = reply.arguments().value(0).toString();
+        QVERIFY2(xml.contains(R"(<interface name="org.lumora.Lumora.Timer">)"), qPrintable(xml));
+        for (const char* method : {"Pause", "Resume", "Reset", "StopRinging"})
+            QVERIFY2(xml.contains(QStringLiteral(R"(<method name="%1"/>)").arg(QLatin1String(method)))
+                         || xml.contains(QStringLiteral(R"(<method name="%1">)").arg(QLatin1String(method))),
+                     method);
+        QVERIFY(xml.contains(QRegularExpression(
+            R"re(<method name="Start">\s*<arg name="duration" type="s" direction="in"/>)re")));
+        QVERIFY(xml.contains(QRegularExpression(
+            R"re(<method name="StartUntil">\s*<arg name="time" type="s" direction="in"/>)re")));
+        for (const char* property : {R"(name="State" type="s")", R"(name="Mode" type="s")",
+                                     R"(name="RemainingSeconds" type="x")", R"(name="TotalSeconds" type="x")",
+                                     R"(name="Display" type="s")"})
+            QVERIFY2(xml.contains(QStringLiteral(R"(<property %1 access="read"/>)").arg(QLatin1String(property))),
+                     property);
+    }
+
+    // Calls a script or another program could make by mistake: each is an
+    // error, and the countdown and the properties stay as they were.
+    void badCallsChangeNothing_data()
+    {
+        QTest::addColumn<QString>("interface");
+        QTest::addColumn<QString>("method");
+        QTest::addColumn<QVariantList>("arguments");
+        const QString timer = TimerBusInterface::interfaceName;
+        QTest::newRow("number for a length") << timer << "Start" << QVariantList{25};
+        QTest::newRow("no length") << timer << "Start" << QVariantList{};
+        QTest::newRow("two lengths") << timer << "Start" << QVariantList{"5m", "5m"};
+        QTest::newRow("argument to Pause") << timer << "Pause" << QVariantList{"now"};
+        QTest::newRow("megabyte of digits") << timer << "Start" << QVariantList{QString(1 << 20, QLatin1Char('9'))};
+        QTest::newRow("control characters") << timer << "Start" << QVariantList{QStringLiteral("5m\n\x01")};
+        QTest::newRow("until a length") << timer << "StartUntil" << QVariantList{"25m"};
+        QTest::newRow("until negative") << timer << "StartUntil" << QVariantList{"-1:00"};
+        QTest::newRow("no such method") << timer << "Explode" << QVariantList{};
+        QTest::newRow("write a property") << kProperties << "Set"
+                                          << QVariantList{timer, "State", QVariant::fromValue(QDBusVariant("idle"))};
+        QTest::newRow("no such property") << kProperties << "Get" << QVariantList{timer, "Volume"};
+    }
+    void badCallsChangeNothing()
+    {
+        QFETCH(QString, interface);
+        QFETCH(QString, method);
+        QFETCH(QVariantList, arguments);
+        TimerBusRig rig;
+        QVERIFY(rig.bus.isRunning());
+        rig.enter(QStringLiteral("paused"));
+        const QVariantMap before = getAll(rig);
+        ChangeRecorder recorder(rig);
+        const QDBusMessage reply = rig.call(interface, method, arguments);
+        QCOMPARE(reply.type(), QDBusMessage::ErrorMessage);
+        QVERIFY(!reply.errorMessage().contains(QLatin1Char('\n')));
+        QVERIFY(reply.errorMessage().size() < 200);
+        QCOMPARE(getAll(rig), before);
+        QTest::qWait(200);
+        QCOMPARE(recorder.changes.size(), 0);
+        QCOMPARE(rig.timer.customMinutes.get(), 25);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTimerBusInterface)
+#include "test_timer_bus_interface.moc"
