@@ -16,6 +16,7 @@ expected=(
   share/applications/org.lumora.Lumora.desktop
   share/metainfo/org.lumora.Lumora.metainfo.xml
   share/icons/hicolor/scalable/apps/org.lumora.Lumora.svg
+  share/doc/lumora/copyright
 )
 for size in 16 24 32 48 64 128 256 512; do
   expected+=("share/icons/hicolor/${size}x${size}/apps/org.lumora.Lumora.png")
@@ -53,6 +54,62 @@ done
 desktop-file-validate "$root/share/applications/org.lumora.Lumora.desktop" || fail "desktop entry invalid"
 appstreamcli validate --no-net "$root/share/metainfo/org.lumora.Lumora.metainfo.xml" >/dev/null ||
   fail "metainfo invalid"
+grep -q '<project_license>GPL-3.0-or-later</project_license>' "$root/share/metainfo/org.lumora.Lumora.metainfo.xml" ||
+  fail "metainfo lacks the project licence"
+grep -q '^License: GPL-3.0-or-later' "$root/share/doc/lumora/copyright" || fail "copyright file lacks the licence"
+
+# The launcher's actions, each run as the desktop would, against a private
+# bus: the first starts Lumora, the others reach the instance it started.
+desktop="$root/share/applications/org.lumora.Lumora.desktop"
+grep -qx 'Actions=start-5;start-25;pause-resume;' "$desktop" || fail "desktop entry lacks its actions"
+action_key() {  # action key -> value
+  awk -v group="[Desktop Action $1]" -v key="$2" '
+    $0 == group { inside = 1; next }
+    /^\[/ { inside = 0 }
+    inside && index($0, key "=") == 1 { print substr($0, length(key) + 2) }' "$desktop"
+}
+mkdir -p "$work/run" "$work/config" && chmod 700 "$work/run"
+bus=$(dbus-daemon --session --fork --nopidfile --print-address=1 --print-pid=1)
+bus_address=$(sed -n 1p <<<"$bus")
+bus_pid=$(sed -n 2p <<<"$bus")
+instance_pid=
+stop_all() {
+  if [[ -n "$instance_pid" ]]; then kill "$instance_pid" 2>/dev/null || true; fi
+  kill "$bus_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap stop_all EXIT
+lumora_cmd() {
+  env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME="$work/config" \
+    XDG_RUNTIME_DIR="$work/run" DBUS_SESSION_BUS_ADDRESS="$bus_address" "$root/bin/lumora" "$@"
+}
+run_action() {  # action expected-status-line-pattern
+  local exec_line
+  exec_line=$(action_key "$1" Exec)
+  [[ -n "$(action_key "$1" Name)" && -n "$(action_key "$1" 'Name[zh_CN]')" ]] ||
+    fail "action $1 is not named in both languages"
+  read -r -a words <<<"$exec_line"
+  [[ "${words[0]}" == lumora ]] || fail "action $1 runs $exec_line"
+  lumora_cmd "${words[@]:1}" </dev/null >/dev/null || fail "action $1 ($exec_line) failed"
+  local status
+  status=$(lumora_cmd status) || fail "no status after action $1"
+  [[ "$status" =~ $2 ]] || fail "after action $1 the status is \"$status\""
+}
+run_action start-5 '^running 0(5:00|4:[0-9][0-9])$'
+instance_pid=$(dbus-send --bus="$bus_address" --print-reply=literal --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+                 org.freedesktop.DBus.GetConnectionUnixProcessID string:org.lumora.Lumora | awk '{print $2}')
+[[ -n "$instance_pid" ]] || fail "no instance after the first action"
+run_action pause-resume '^paused 0[45]:[0-9][0-9]$'
+run_action pause-resume '^running 0[45]:[0-9][0-9]$'
+lumora_cmd reset || fail "reset failed"
+run_action start-25 '^running 2(5:00|4:[0-9][0-9])$'
+kill "$instance_pid"
+for _ in $(seq 100); do
+  lumora_cmd status >/dev/null 2>&1 || break
+  sleep 0.1
+done
+[[ $(lumora_cmd status >/dev/null 2>&1; echo $?) == 3 ]] || fail "status does not say 3 once Lumora has quit"
+instance_pid=
 
 # The package, from the same build.
 (cd "$work" && cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/deb" >/dev/null) ||
@@ -75,4 +132,4 @@ if [[ $(id -u) -eq 0 && -z "$(dpkg-query -W -f='${Status}' lumora 2>/dev/null | 
     [[ ! -e "/usr/$f" ]] || fail "/usr/$f left behind after removal"
   done
 fi
-echo "install layout, desktop entry, metainfo and package are fine"
+echo "install layout, desktop entry and its actions, metainfo and package are fine"
