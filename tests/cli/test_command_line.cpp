@@ -106,10 +106,6 @@ private Q_SLOTS:
                                        << qint64(1500);
         QTest::newRow("status ringing") << "ringing" << args("status") << 0 << "ringing" << "ringing" << qint64(1);
         QTest::newRow("start 25m") << "idle" << args("start 25m") << 0 << "" << "running" << qint64(1500);
-        QTest::newRow("start 90s") << "idle" << args("start 90s") << 0 << "" << "running" << qint64(90);
-        QTest::newRow("start 1h30m") << "idle" << args("start 1h30m") << 0 << "" << "running" << qint64(5400);
-        QTest::newRow("start 1:30:00") << "idle" << args("start 1:30:00") << 0 << "" << "running" << qint64(5400);
-        QTest::newRow("start 25") << "idle" << args("start 25") << 0 << "" << "running" << qint64(1500);
         QTest::newRow("start until") << "idle" << args("start --until 10:30") << 0 << "" << "running"
                                      << qint64(1800);
         QTest::newRow("start ringing") << "ringing" << args("start 5m") << 0 << "" << "running" << qint64(300);
