@@ -80,6 +80,23 @@ private Q_SLOTS:
             QVERIFY(at.height() >= 18);
             lastBottom = at.bottom();
         }
+        // Every row gets the height its paddings and wrapped text need, and
+        // the closing space under the last row is kept.
+        QVERIFY(inView(*r.view, r.view->updateRow()).bottom() < 590 - 16);
+        const QFontMetrics titleFont(viewstyle::font(13, QFont::Medium));
+        const auto fits = [&](QWidget* row, int sidePadding, int rightPart, const QString& title) {
+            QVERIFY2(row->height() >= row->heightForWidth(row->width()), qPrintable(title));
+            QVERIFY2(titleFont.horizontalAdvance(title) <= row->width() - 2 * sidePadding - 28 - rightPart, qPrintable(title));
+        };
+        for (SettingsSwitchRow* row : {r.view->launchRow(), r.view->bringToFrontRow(), r.view->restartRow()})
+            fits(row, 16, 42, row->title());
+        for (SettingsOptionRow* row : r.view->notificationRows() + r.view->themeRows()) {
+            fits(row, 14, 21, row->title());
+            QVERIFY(row->height() >= 2 * 9 + viewstyle::lineHeight(13) + (row->description().isEmpty() ? 0 : 13));
+        }
+        for (SettingsSwitchRow* row : {r.view->bringToFrontRow(), r.view->restartRow()})
+            QVERIFY(row->height() >= 2 * 10 + viewstyle::lineHeight(13) + 13);
+
         // Rows span the panel less their padding; the switches sit at the end.
         const QRect toggle = inView(*r.view, r.view->launchRow()->toggle());
         QCOMPARE(toggle.right(), 300 - 16 - 1);
@@ -102,9 +119,6 @@ private Q_SLOTS:
         QTest::newRow("bring to front off")
             << Action([](SettingsRig& r) { QTest::mouseClick(r.view->bringToFrontRow()->toggle(), Qt::LeftButton); })
             << TimerManager::bringToFrontOnExpireKey << "false";
-        QTest::newRow("restart off, by the row's text")
-            << Action([](SettingsRig& r) { QTest::mouseClick(r.view->restartRow(), Qt::LeftButton, {}, QPoint(60, 20)); })
-            << TimerManager::showRestartOnExpireKey << "false";
         QTest::newRow("restart off, by keyboard")
             << Action([](SettingsRig& r) {
                    r.view->restartRow()->toggle()->setFocus(Qt::TabFocusReason);
@@ -132,6 +146,38 @@ private Q_SLOTS:
         QCOMPARE(selectedCount(r.view->notificationRows()), 1);
         QCOMPARE(selectedCount(r.view->themeRows()), 1);
         QCOMPARE(r.dismissed, 0);
+    }
+
+    // Only the switch acts: clicks on a row's text or beside its switch
+    // write nothing, the autostart entry included.
+    void switchRowsActOnlyByTheirSwitch_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QPoint>("at");
+        for (int row : {0, 1, 2}) {
+            QTest::newRow(qPrintable(QStringLiteral("row %1, text").arg(row))) << row << QPoint(60, 20);
+            QTest::newRow(qPrintable(QStringLiteral("row %1, beside the switch").arg(row))) << row << QPoint(240, 20);
+            QTest::newRow(qPrintable(QStringLiteral("row %1, icon").arg(row))) << row << QPoint(24, 20);
+        }
+    }
+    void switchRowsActOnlyByTheirSwitch()
+    {
+        QFETCH(int, row);
+        QFETCH(QPoint, at);
+        SettingsRig r;
+        SettingsSwitchRow* rows[] = {r.view->launchRow(), r.view->bringToFrontRow(), r.view->restartRow()};
+        const auto contents = [&r] {
+            QFile file(r.home.settingsFile());
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        };
+        const QByteArray before = contents();
+        const bool checked = rows[row]->toggle()->isChecked();
+        QVERIFY(!rows[row]->toggle()->geometry().contains(at));
+        QTest::mouseClick(rows[row], Qt::LeftButton, {}, at);
+        r.settle();
+        QCOMPARE(rows[row]->toggle()->isChecked(), checked);
+        QCOMPARE(contents(), before);
+        QVERIFY(!QFile::exists(XdgAutostart::entryPath()));
     }
 
     void nextExpiryUsesTheChoice()
