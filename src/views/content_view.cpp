@@ -89,7 +89,7 @@ ContentView::ContentView(TimerManager& timer, LocalizationManager& l10n, QWidget
 
     gear_ = new FlatButton(FlatButton::Look::icon, this);
     gear_->setObjectName(QStringLiteral("gear"));
-    gear_->setSymbol(QStringLiteral("gearshape"), 15);
+    gear_->setSymbol(QStringLiteral("gearshape"), 13);
     gear_->setHorizontalPadding(0);
     gear_->setGeometry(width - 12 - gearSide, 8, gearSide, gearSide);
     gear_->raise();

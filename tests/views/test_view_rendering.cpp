@@ -3,7 +3,9 @@
 #include "views/flat_button.h"
 #include "views/progress_ring.h"
 #include "views/number_field.h"
+#include "views/preset_grid.h"
 #include "views/ringing_overlay.h"
+#include "views/symbol.h"
 #include "views/target_time_input.h"
 
 #include <QLabel>
@@ -68,6 +70,25 @@ void checkTargetGeometry(const QImage& image, const ContentView& view)
     const double dots = (top + bottom) / 2.0;
     QVERIFY2(std::abs(dots - (box.top() + box.height() / 2.0 - 0.5)) <= 1.5,
              qPrintable(QStringLiteral("dots %1..%2, box %3..%4").arg(top).arg(bottom).arg(box.top()).arg(box.bottom())));
+}
+
+// Every card's fill covers its whole rect, the chosen one's too; the
+// others' hairline lies on one pixel column, not smeared over two.
+void checkCards(const QImage& image, const ContentView& view)
+{
+    for (const FlatButton* card : view.presetGrid()->cards()) {
+        const QRect at(card->mapTo(&view, QPoint(0, 0)), card->size());
+        const int y = at.center().y();
+        const auto light = [&](int x) { return image.pixelColor(x, y).lightness(); };
+        if (card->isSelected()) {
+            for (const QPoint p : {QPoint(at.left(), y), QPoint(at.right(), y), QPoint(at.center().x(), at.bottom())})
+                QVERIFY2(colourful(image.pixelColor(p)), qPrintable(card->text()));
+            QVERIFY(!colourful(image.pixelColor(at.center().x(), at.bottom() + 3)));
+        } else {
+            QVERIFY2(std::abs(light(at.left() + 1) - light(at.left() + 4)) <= 2, qPrintable(card->text()));
+            QVERIFY2(std::abs(light(at.left()) - light(at.left() + 4)) >= 3, qPrintable(card->text()));
+        }
+    }
 }
 
 class TestViewRendering : public QObject {
@@ -146,6 +167,8 @@ private Q_SLOTS:
             QVERIFY2(!f->isVisible() || f->showsWholeText(), qPrintable(f->text()));
         if (r.timer.mode == TimerMode::targetTime)
             checkTargetGeometry(image, *r.view);
+        if (r.timer.mode == TimerMode::preset && !r.timer.isRinging)
+            checkCards(image, *r.view);
 
         const double progress = r.timer.progress();
         if (r.timer.isRinging) {
@@ -168,6 +191,31 @@ private Q_SLOTS:
                 ++left;
             QVERIFY2(std::abs((c.x() - left) - 80.5) <= 1.5, qPrintable(QString::number(c.x() - left)));
         }
+    }
+
+    // A symbol at n is n pixels along the longer side of its ink, as the
+    // gear at 13 is.
+    void symbolsScaleLikeTheGear_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("side");
+        for (const auto& [name, side] : QList<QPair<const char*, int>>{{"gearshape", 13}, {"xmark.circle.fill", 16}, {"power", 14},
+                                                                       {"display", 14}, {"checkmark", 11}, {"play.fill", 12},
+                                                                       {"pause.fill", 13}, {"arrow.counterclockwise", 13},
+                                                                       {"clock", 12}, {"minus", 9}})
+            QTest::newRow(name) << QString::fromLatin1(name) << side;
+    }
+    void symbolsScaleLikeTheGear()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, side);
+        const QImage image = symbol::pixmap(name, side, Qt::black, 1.0).toImage().convertToFormat(QImage::Format_ARGB32);
+        QRect ink;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (qAlpha(image.pixel(x, y)) > 96)
+                    ink |= QRect(x, y, 1, 1);
+        QVERIFY2(std::abs(qMax(ink.width(), ink.height()) - side) <= 1, qPrintable(QStringLiteral("%1 x %2").arg(ink.width()).arg(ink.height())));
     }
 
     void ringColours()
