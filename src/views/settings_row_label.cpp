@@ -27,20 +27,32 @@ void layOut(QTextLayout& layout, int width)
 }
 }  // namespace
 
-int SettingsRowLabel::descriptionLines(int textWidth) const
+SettingsRowLabel::Block SettingsRowLabel::measure(int textWidth) const
 {
     if (description.isEmpty())
-        return 0;
+        return {};
     QTextLayout layout(description, font(descriptionSize));
     layOut(layout, qMax(1, textWidth));
-    return qMax(1, layout.lineCount());
+    // Line heights are the application font's, so that a fallback font
+    // does not move the rows; but the glyphs of a taller fallback (Chinese)
+    // reach beyond them, so the gap between the two texts grows by what
+    // they reach into it.
+    QTextLayout titleLayout(title, font(titleSize, QFont::Medium));
+    layOut(titleLayout, 1 << 24);
+    qreal reach = 0;
+    if (layout.lineCount() > 0)
+        reach += layout.lineAt(0).ascent() - QFontMetricsF(layout.font()).ascent();
+    if (titleLayout.lineCount() > 0)
+        reach += titleLayout.lineAt(0).descent() - QFontMetricsF(titleLayout.font()).descent();
+    return {qMax(1, layout.lineCount()), titleGap + qMax(0, qRound(reach))};
 }
 
 int SettingsRowLabel::height(int areaWidth) const
 {
     int h = lineHeight(titleSize);
-    if (const int lines = descriptionLines(areaWidth - iconFrame - spacing))
-        h += titleGap + lines * lineHeight(descriptionSize);
+    const Block block = measure(areaWidth - iconFrame - spacing);
+    if (block.lines)
+        h += block.gap + block.lines * lineHeight(descriptionSize);
     return qMax(h, iconSide);
 }
 
@@ -63,5 +75,5 @@ void SettingsRowLabel::paint(QPainter& p, const QRect& area, const QColor& iconC
     layOut(layout, w);
     // Each line centred in its line height, as a single-line label would be.
     const qreal lead = (lineHeight(descriptionSize) - QFontMetricsF(layout.font()).height()) / 2;
-    layout.draw(&p, QPointF(x, titleRect.bottom() + 1 + titleGap + lead));
+    layout.draw(&p, QPointF(x, titleRect.bottom() + 1 + measure(w).gap + lead));
 }

@@ -29,5 +29,9 @@ struct SettingsRowLabel {
     void paint(QPainter& painter, const QRect& area, const QColor& iconColour, const QPalette& palette) const;
 
 private:
-    int descriptionLines(int textWidth) const;
+    struct Block {
+        int lines = 0;  // of the description
+        int gap = 0;    // between title and description
+    };
+    Block measure(int textWidth) const;
 };

@@ -291,6 +291,25 @@ private Q_SLOTS:
             for (int y = at.top(); y < at.bottom() && !accentSeen; ++y)
                 accentSeen = image.pixelColor(x, y).hsvSaturationF() > 0.5f;
         QVERIFY2(accentSeen, qPrintable(file));
+        // Title and description stand apart in every script: blank pixel
+        // rows between the title's glyphs and the description's (Chinese
+        // glyphs fill more of their line than Latin ones do).
+        for (QWidget* row : {static_cast<QWidget*>(r.view->bringToFrontRow()), static_cast<QWidget*>(r.view->notificationRows()[1])}) {
+            const QRect text = inView(*r.view, row).adjusted(44, 0, -80, 0);
+            const int ground = image.pixelColor(text.topLeft()).lightness();
+            QList<bool> inked;
+            for (int y = text.top(); y <= text.bottom(); ++y) {
+                bool ink = false;
+                for (int x = text.left(); x <= text.right() && !ink; ++x)
+                    ink = std::abs(image.pixelColor(x, y).lightness() - ground) > 40;
+                inked << ink;
+            }
+            const int titleStart = int(inked.indexOf(true));
+            const int titleEnd = int(inked.indexOf(false, titleStart));
+            const int descriptionStart = int(inked.indexOf(true, titleEnd));
+            QVERIFY2(titleStart >= 0 && descriptionStart > titleEnd, qPrintable(file));
+            QVERIFY2(descriptionStart - titleEnd >= (language == AppLanguage::chinese ? 4 : 2), qPrintable(QStringLiteral("%1: %2 px").arg(file).arg(descriptionStart - titleEnd)));
+        }
         QApplication::setPalette(lightPalette());
     }
 };
