@@ -21,7 +21,7 @@ QRectF inkOf(const QString& name, QSvgRenderer& renderer)
     static QHash<QString, QRectF> known;
     if (const auto it = known.constFind(name); it != known.cend())
         return *it;
-    constexpr int probe = 240;
+    constexpr int probe = 120;
     QImage image(probe, probe, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::white);
     {

@@ -180,6 +180,18 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(XdgAutostart::entryPath()));
     }
 
+    // Option rows are plain buttons: the pointer over one changes nothing.
+    void optionRowsHaveNoHoverLook()
+    {
+        SettingsRig r;
+        QVERIFY(QTest::qWaitForWindowExposed(r.view.get()));
+        SettingsOptionRow* row = r.view->themeRows()[2];
+        const QImage before = row->grab().toImage();
+        QTest::mouseMove(row, row->rect().center());
+        QTRY_VERIFY(row->underMouse());
+        QCOMPARE(row->grab().toImage(), before);
+    }
+
     void nextExpiryUsesTheChoice()
     {
         SettingsRig r;
