@@ -173,7 +173,13 @@ void SettingsView::scheduleSync()
 void SettingsView::sync()
 {
     syncPending_ = false;
-    const auto text = [this](const QString& key) { return l10n_.localized(key); };
+    // Every text shown, to tell whether the rows' heights may have changed.
+    QString shown;
+    const auto text = [this, &shown](const QString& key) {
+        const QString t = l10n_.localized(key);
+        shown += t + QChar(0);
+        return t;
+    };
     title_->setText(text(QStringLiteral("settings.title")));
     setInk(title_, primary(palette()));
     launch_->setTexts(text(QStringLiteral("settings.launch")));
@@ -202,7 +208,10 @@ void SettingsView::sync()
         themeRows_[i]->setSelected(rowTheme == theme);
     }
     update_->setTexts(text(QStringLiteral("settings.checkUpdate")));
-    fitHeight();
+    if (shown != fittedTexts_) {
+        fittedTexts_ = shown;
+        fitHeight();
+    }
 }
 
 QSpacerItem* SettingsView::addGap(QVBoxLayout* column, int height)

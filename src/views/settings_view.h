@@ -88,5 +88,6 @@ private:
     QSpacerItem* launchTop_ = nullptr;
     QSpacerItem* launchBottom_ = nullptr;
     QSpacerItem* notifyBottom_ = nullptr;
+    QString fittedTexts_;
     bool syncPending_ = false;
 };

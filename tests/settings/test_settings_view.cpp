@@ -237,6 +237,13 @@ private Q_SLOTS:
         QVERIFY(r.view->notificationRows()[0]->title() != englishRow);
         QCOMPARE(r.view->bringToFrontRow()->description(), r.l10n.localized(QStringLiteral("settings.bringFrontDesc")));
         QCOMPARE(r.view->updateRow()->title(), r.l10n.localized(QStringLiteral("settings.checkUpdate")));
+        // Back in English the longer texts are fitted again.
+        r.l10n.setCurrent(AppLanguage::english);
+        QTRY_COMPARE(r.view->titleLabel()->text(), englishTitle);
+        r.settle();
+        QVERIFY(inView(*r.view, r.view->updateRow()).bottom() < 590 - 16);
+        for (SettingsOptionRow* row : r.view->notificationRows())
+            QVERIFY(row->height() >= row->heightForWidth(row->width()));
     }
 
     void closeAndUpdateRows()
