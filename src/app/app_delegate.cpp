@@ -41,7 +41,7 @@ AppDelegate::~AppDelegate() = default;
 
 QString AppDelegate::applicationName()
 {
-    return QString::fromUtf8(lumora::build::kAppName);
+    return QString::fromUtf8(*lumora::build::kDisplayName ? lumora::build::kDisplayName : lumora::build::kAppName);
 }
 
 QString AppDelegate::applicationVersion()

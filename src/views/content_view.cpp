@@ -63,10 +63,10 @@ ContentView::ContentView(TimerManager& timer, LocalizationManager& l10n, QWidget
     header_->setFixedHeight(24);
     column->addWidget(header_);
 
-    column->addSpacing(14);
+    column->addSpacing(14 - ProgressRing::bleed);
     ring_ = new ProgressRing(this);
     column->addWidget(ring_, 0, Qt::AlignHCenter);
-    column->addSpacing(14);
+    column->addSpacing(14 - ProgressRing::bleed);
 
     modes_ = new ModeSelector(timer, l10n, this);
     column->addWidget(modes_, 0, Qt::AlignHCenter);
@@ -89,7 +89,7 @@ ContentView::ContentView(TimerManager& timer, LocalizationManager& l10n, QWidget
 
     gear_ = new FlatButton(FlatButton::Look::icon, this);
     gear_->setObjectName(QStringLiteral("gear"));
-    gear_->setSymbol(QStringLiteral("gearshape"), 15);
+    gear_->setSymbol(QStringLiteral("gearshape"), 13);
     gear_->setHorizontalPadding(0);
     gear_->setGeometry(width - 12 - gearSide, 8, gearSide, gearSide);
     gear_->raise();
@@ -167,6 +167,7 @@ TargetTimeInput* ContentView::targetTimeInput() const
 {
     if (!target_) {
         target_ = new TargetTimeInput(timer_, l10n_, pages_);
+        connect(target_, &TargetTimeInput::clockAdvanced, this, [this] { ring_->setState(ProgressRing::stateOf(timer_)); });
         addPage(target_);
     }
     return target_;

@@ -26,7 +26,7 @@ ControlSection::ControlSection(TimerManager& timer, LocalizationManager& l10n, Q
         auto* b = new FlatButton(FlatButton::Look::bordered, this);
         b->setObjectName(QString::fromLatin1(name));
         b->setTextFont(viewstyle::font(13));
-        b->setSymbol(symbolName, 12);
+        b->setSymbol(symbolName, 13);
         b->setMinimumContentHeight(32);
         b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         return b;

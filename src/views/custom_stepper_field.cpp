@@ -29,9 +29,10 @@ CustomStepperField::CustomStepperField(qint64 lower, qint64 upper, Getter get, S
     minus_ = makeStep(QStringLiteral("minus"));
     plus_ = makeStep(QStringLiteral("plus"));
     field_ = new NumberField(this);
-    field_->setFont(viewstyle::digitsFont(22, QFont::Light));
+    const QFont digits = viewstyle::digitsFont(22, QFont::Light);
+    field_->setDigitsFont(digits);
     field_->setFixedWidth(52);
-    field_->setFixedHeight(QFontMetrics(field_->font()).height() + 8);
+    field_->setFixedHeight(QFontMetrics(digits).height() + 8);
     row->addWidget(minus_);
     row->addWidget(field_);
     row->addWidget(plus_);

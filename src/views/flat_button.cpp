@@ -195,19 +195,11 @@ void FlatButton::paintEvent(QPaintEvent*)
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     const Ink c = ink();
-    QRectF shape = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-    if (c.shadow.alpha() > 0)
-        shape.adjust(1, 0, -1, -2);
+    // Fills cover whole pixels; the hairline runs on the middle of the
+    // outermost ones (a card's shadow is its grid's to draw, outside it).
+    const QRectF shape = QRectF(rect());
     const qreal r = radius(shape);
 
-    if (c.shadow.alpha() > 0) {
-        // A soft shadow one pixel down: a few widening translucent outlines.
-        for (int i = 3; i >= 1; --i) {
-            QPainterPath halo;
-            halo.addRoundedRect(shape.translated(0, 1).adjusted(-i, -i, i, i), r + i, r + i);
-            p.fillPath(halo, withAlpha(c.shadow, 0.35 / i));
-        }
-    }
     QPainterPath path;
     path.addRoundedRect(shape, r, r);
     if (c.fill.alpha() > 0)

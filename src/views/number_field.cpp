@@ -33,6 +33,8 @@ NumberField::NumberField(QWidget* parent) : QLineEdit(parent)
     setText(locale().toString(value_));
     connect(this, &QLineEdit::textEdited, this, &NumberField::onTextEdited);
     connect(this, &QLineEdit::editingFinished, this, &NumberField::restoreText);
+    connect(this, &QLineEdit::textChanged, this, &NumberField::fitFont);
+    digitsFont_ = font();
     applyLook();
 }
 
@@ -51,10 +53,17 @@ std::optional<qint64> NumberField::parse(const QString& text, const QLocale& loc
     return v;
 }
 
+std::optional<qint64> NumberField::valueOf(const QString& text) const
+{
+    if (emptyValue_ && text.trimmed().isEmpty())
+        return emptyValue_;
+    return parse(text, locale());
+}
+
 void NumberField::setValue(qint64 value)
 {
     value_ = value;
-    if (parse(text(), locale()) == value)
+    if (valueOf(text()) == value)
         return;
     const int cursor = cursorPosition();
     setText(locale().toString(value));
@@ -64,7 +73,7 @@ void NumberField::setValue(qint64 value)
 
 void NumberField::onTextEdited(const QString& text)
 {
-    if (const auto v = parse(text, locale())) {
+    if (const auto v = valueOf(text)) {
         value_ = *v;
         Q_EMIT valueEdited(*v);
     }
@@ -72,7 +81,7 @@ void NumberField::onTextEdited(const QString& text)
 
 void NumberField::restoreText()
 {
-    if (!parse(text(), locale()))
+    if (!valueOf(text()))
         setText(locale().toString(value_));
 }
 
@@ -112,6 +121,46 @@ void NumberField::paintEvent(QPaintEvent* event)
         }
     }
     QLineEdit::paintEvent(event);
+}
+
+void NumberField::setDigitsFont(const QFont& font)
+{
+    digitsFont_ = font;
+    fitFont();
+}
+
+int NumberField::textRoom() const
+{
+    // What QLineEdit leaves for the text: its frame-less margin of 2 on each
+    // side and a pixel for the cursor.
+    const QMargins m = textMargins();
+    return contentsRect().width() - m.left() - m.right() - 2 * 2 - 1;
+}
+
+bool NumberField::showsWholeText() const
+{
+    return QFontMetrics(font()).horizontalAdvance(displayText()) <= textRoom();
+}
+
+void NumberField::fitFont()
+{
+    QFont f = digitsFont_;
+    const int room = textRoom();
+    const int full = QFontMetrics(f).horizontalAdvance(displayText());
+    if (full > room && room > 0 && f.pixelSize() > 0) {
+        int size = qMax(1, f.pixelSize() * room / full);
+        f.setPixelSize(size);
+        while (size > 1 && QFontMetrics(f).horizontalAdvance(displayText()) > room)
+            f.setPixelSize(--size);
+    }
+    if (f != font())
+        setFont(f);
+}
+
+void NumberField::resizeEvent(QResizeEvent* event)
+{
+    QLineEdit::resizeEvent(event);
+    fitFont();
 }
 
 void NumberField::changeEvent(QEvent* event)

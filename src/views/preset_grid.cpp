@@ -6,7 +6,14 @@
 #include "views/view_style.h"
 
 #include <QHBoxLayout>
+#include <QPainter>
+#include <QPainterPath>
 #include <QVBoxLayout>
+
+namespace {
+constexpr int shadowReach = 4;
+constexpr int cardRadius = 7;
+}  // namespace
 
 PresetGrid::PresetGrid(TimerManager& timer, LocalizationManager& l10n, QWidget* parent)
     : QWidget(parent), timer_(timer), l10n_(l10n)
@@ -44,8 +51,29 @@ void PresetGrid::sync()
     const QString unit = l10n_.localized("unit.minute");
     for (std::size_t i = 0; i < cards_.size(); ++i) {
         FlatButton* card = cards_[i];
-        card->setSelected(timer_.selectedPresetMinutes == timer_.presets[i].minutes);
+        const bool selected = timer_.selectedPresetMinutes == timer_.presets[i].minutes;
+        if (selected != card->isSelected())
+            update(card->geometry().adjusted(-shadowReach, -shadowReach, shadowReach, shadowReach));
+        card->setSelected(selected);
         card->setDetail(unit);
         card->setLabel(card->text());
+    }
+}
+
+void PresetGrid::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QColor shadow = viewstyle::withAlpha(viewstyle::accent(palette()), 0.2);
+    for (const FlatButton* card : cards_) {
+        if (!card->isSelected())
+            continue;
+        // Radius 3, one pixel down: a few widening translucent outlines.
+        const QRectF shape = QRectF(card->geometry()).translated(0, 1);
+        for (int i = 3; i >= 1; --i) {
+            QPainterPath halo;
+            halo.addRoundedRect(shape.adjusted(-i, -i, i, i), cardRadius + i, cardRadius + i);
+            p.fillPath(halo, viewstyle::withAlpha(shadow, 0.35 / i));
+        }
     }
 }

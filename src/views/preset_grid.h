@@ -22,6 +22,10 @@ public:
     const std::vector<FlatButton*>& cards() const { return cards_; }
     int rowCount() const { return rows_; }
 
+protected:
+    // Under the chosen card: its accent shadow, which reaches beyond it.
+    void paintEvent(QPaintEvent* event) override;
+
 private:
     TimerManager& timer_;
     LocalizationManager& l10n_;

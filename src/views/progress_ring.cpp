@@ -12,7 +12,7 @@ using namespace viewstyle;
 
 ProgressRing::ProgressRing(QWidget* parent) : QWidget(parent)
 {
-    setFixedSize(side, side);
+    setFixedSize(side + 2 * bleed, side + 2 * bleed);
     setAttribute(Qt::WA_OpaquePaintEvent, false);
     glide_.setDuration(glideMs);
     glide_.setEasingCurve(QEasingCurve::Linear);
@@ -41,7 +41,7 @@ void ProgressRing::setState(const State& state)
     // ring does not animate at all. Nor does a step too small to see (a
     // second of a long countdown moves the arc by a fraction of a pixel),
     // which would cost a stream of frames for nothing.
-    const double stepPixels = (target - drawn_) * M_PI * (side - lineWidth);
+    const double stepPixels = (target - drawn_) * M_PI * side;
     if (newSecond && isVisible() && stepPixels >= minGlidePixels && target - drawn_ < 0.5) {
         glide_.setStartValue(drawn_);
         glide_.setEndValue(target);
@@ -78,8 +78,7 @@ void ProgressRing::paintEvent(QPaintEvent*)
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     const QPalette& pal = palette();
-    const qreal inset = lineWidth / 2.0;
-    const QRectF circle = QRectF(rect()).adjusted(inset, inset, -inset, -inset);
+    const QRectF circle = frame();
 
     p.setPen(QPen(gray(pal, 0.1), lineWidth, Qt::SolidLine, Qt::FlatCap));
     p.setBrush(Qt::NoBrush);
@@ -126,13 +125,13 @@ void ProgressRing::paintEvent(QPaintEvent*)
     const qreal top = (height() - blockHeight) / 2.0;
 
     p.setPen(state_.ringing ? red(pal) : primary(pal));
-    readout_.draw(p, QRectF((side - readoutMaxWidth) / 2.0, top, readoutMaxWidth, dm.height()), Qt::AlignCenter);
+    readout_.draw(p, QRectF((width() - readoutMaxWidth) / 2.0, top, readoutMaxWidth, dm.height()), Qt::AlignCenter);
 
     const int dot = 5;
     status_.set(state_.status, statusFont, this);
     const int statusWidth = status_.width();
     const qreal lineTop = top + dm.height() + spacing;
-    const qreal x = (side - (dot + 4 + statusWidth)) / 2.0;
+    const qreal x = (width() - (dot + 4 + statusWidth)) / 2.0;
     p.setPen(Qt::NoPen);
     p.setBrush(withAlpha(statusDotColor(), state_.running ? 1.0 : 0.35));
     p.drawEllipse(QRectF(x, lineTop + (sm.height() - dot) / 2.0, dot, dot));

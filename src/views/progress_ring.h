@@ -16,8 +16,12 @@ class TimerManager;
 class ProgressRing final : public QWidget {
     Q_OBJECT
 public:
+    // The frame the window lays out; the stroke is centred on the circle
+    // inscribed in it, so half the line and the arc's shadow reach `bleed`
+    // beyond it, and the widget is that much larger on every side.
     static constexpr int side = 152;
     static constexpr int lineWidth = 9;
+    static constexpr int bleed = 10;
     static constexpr int readoutMaxWidth = 110;
     static constexpr int glideMs = 120;
     // The smallest step of the arc, in pixels along it, that glides.
@@ -46,7 +50,9 @@ public:
     // The progress the arc is drawn to now (mid-glide it trails state()).
     double drawnProgress() const { return drawn_; }
 
-    QSize sizeHint() const override { return {side, side}; }
+    QSize sizeHint() const override { return {side + 2 * bleed, side + 2 * bleed}; }
+    // The laid-out frame within the widget.
+    static QRectF frame() { return {bleed, bleed, side, side}; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -15,23 +15,19 @@ constexpr int checkmarkSide = 11;
 SettingsOptionRow::SettingsOptionRow(const QString& symbolName, QWidget* parent) : FocusButton(parent)
 {
     label_.symbol = symbolName;
-    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    // As tall as its wrapped text needs: heightForWidth, not a fixed height.
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Minimum);
 }
 
 void SettingsOptionRow::setTexts(const QString& title, const QString& description)
 {
     if (title == label_.title && description == label_.description)
         return;
-    const bool heightChanges = description.isEmpty() != label_.description.isEmpty();
     label_.title = title;
     label_.description = description;
-    // A description too long for the row is cut short; the whole text
-    // stays one hover away.
-    setToolTip(description);
     setAccessibleName(title);
     setAccessibleDescription(description);
-    if (heightChanges)
-        updateGeometry();
+    updateGeometry();
     update();
 }
 
@@ -50,9 +46,23 @@ void SettingsOptionRow::setPadding(int horizontal, int vertical)
     updateGeometry();
 }
 
+QRect SettingsOptionRow::labelArea(const QRect& row) const
+{
+    QRect area = row.adjusted(hPadding_, vPadding_, -hPadding_, -vPadding_);
+    if (!label_.description.isEmpty())
+        area.setRight(area.right() - checkmarkSide - SettingsRowLabel::spacing);
+    return area;
+}
+
+int SettingsOptionRow::heightForWidth(int width) const
+{
+    return 2 * vPadding_ + label_.height(labelArea(QRect(0, 0, width, 0)).width());
+}
+
 QSize SettingsOptionRow::sizeHint() const
 {
-    return {2 * hPadding_ + SettingsRowLabel::iconFrame, 2 * vPadding_ + label_.height()};
+    // Unwrapped; laid out in a column, the row takes heightForWidth.
+    return {2 * hPadding_ + SettingsRowLabel::iconFrame, heightForWidth(QWIDGETSIZE_MAX / 2)};
 }
 
 void SettingsOptionRow::paintEvent(QPaintEvent*)
@@ -60,21 +70,24 @@ void SettingsOptionRow::paintEvent(QPaintEvent*)
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     const QPalette pal = palette();
-    if (isDown() || underMouse()) {
+    if (isDown()) {
         QPainterPath shape;
         shape.addRoundedRect(QRectF(rect()), 8, 8);
-        p.fillPath(shape, gray(pal, isDown() ? 0.14 : 0.07));
+        p.fillPath(shape, gray(pal, 0.14));
     }
     if (showsFocusRing()) {
         QPainterPath ring;
         ring.addRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 7, 7);
         p.strokePath(ring, QPen(withAlpha(accent(pal), 0.75), 2));
     }
-    QRect area = rect().adjusted(hPadding_, vPadding_, -hPadding_, -vPadding_);
+    const QRect area = labelArea(rect());
     if (selected_) {
-        symbol::paint(p, QRectF(area.right() + 1 - checkmarkSide, area.top(), checkmarkSide, area.height()),
+        const int right = width() - hPadding_;
+        symbol::paint(p, QRectF(right - checkmarkSide, area.top(), checkmarkSide, area.height()),
                       QStringLiteral("checkmark"), checkmarkSide, accent(pal));
-        area.setRight(area.right() - checkmarkSide - SettingsRowLabel::spacing);
     }
-    label_.paint(p, area, selected_ ? accent(pal) : secondary(pal), pal);
+    QRect labelRect = area;
+    if (selected_ && label_.description.isEmpty())
+        labelRect.setRight(width() - hPadding_ - checkmarkSide - SettingsRowLabel::spacing - 1);
+    label_.paint(p, labelRect, selected_ ? accent(pal) : secondary(pal), pal);
 }

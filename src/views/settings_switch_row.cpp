@@ -3,14 +3,14 @@
 #include "views/switch_toggle.h"
 #include "views/view_style.h"
 
-#include <QMouseEvent>
 #include <QPainter>
 
 SettingsSwitchRow::SettingsSwitchRow(const QString& symbolName, QWidget* parent)
     : QWidget(parent), toggle_(new SwitchToggle(this))
 {
     label_.symbol = symbolName;
-    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    // As tall as its wrapped text needs: heightForWidth, not a fixed height.
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Minimum);
 }
 
 void SettingsSwitchRow::setTexts(const QString& title, const QString& description)
@@ -19,19 +19,27 @@ void SettingsSwitchRow::setTexts(const QString& title, const QString& descriptio
         return;
     label_.title = title;
     label_.description = description;
-    // A description too long for the row is cut short; the whole text
-    // stays one hover away.
-    setToolTip(description);
     toggle_->setAccessibleName(title);
     toggle_->setAccessibleDescription(description);
     updateGeometry();
     update();
 }
 
+QRect SettingsSwitchRow::labelArea(const QRect& row) const
+{
+    return row.adjusted(hPadding, vPadding, -hPadding - SwitchToggle::width - SettingsRowLabel::spacing, -vPadding);
+}
+
+int SettingsSwitchRow::heightForWidth(int width) const
+{
+    const int area = labelArea(QRect(0, 0, width, 0)).width();
+    return 2 * vPadding + qMax(label_.height(area), int(SwitchToggle::height));
+}
+
 QSize SettingsSwitchRow::sizeHint() const
 {
-    return {2 * hPadding + SettingsRowLabel::iconFrame + SwitchToggle::width,
-            2 * vPadding + qMax(label_.height(), int(SwitchToggle::height))};
+    // Unwrapped; laid out in a column, the row takes heightForWidth.
+    return {2 * hPadding + SettingsRowLabel::iconFrame + SwitchToggle::width, heightForWidth(QWIDGETSIZE_MAX / 2)};
 }
 
 void SettingsSwitchRow::resizeEvent(QResizeEvent*)
@@ -43,14 +51,5 @@ void SettingsSwitchRow::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
-    const QRect area = rect().adjusted(hPadding, vPadding, -hPadding - SwitchToggle::width - SettingsRowLabel::spacing,
-                                       -vPadding);
-    label_.paint(p, area, viewstyle::secondary(palette()), palette());
-}
-
-void SettingsSwitchRow::mouseReleaseEvent(QMouseEvent* event)
-{
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) && toggle_->isEnabled())
-        toggle_->click();
-    QWidget::mouseReleaseEvent(event);
+    label_.paint(p, labelArea(rect()), viewstyle::secondary(palette()), palette());
 }

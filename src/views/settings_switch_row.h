@@ -6,8 +6,8 @@
 
 class SwitchToggle;
 
-// A settings row with a switch at its end. A click anywhere on the row flips
-// the switch, as on other desktop settings pages.
+// A settings row with a switch at its end. Only the switch acts: a click
+// beside it, on the row's text, changes nothing.
 class SettingsSwitchRow final : public QWidget {
     Q_OBJECT
 public:
@@ -23,13 +23,16 @@ public:
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    QRect labelArea(const QRect& row) const;
+
     SettingsRowLabel label_;
     SwitchToggle* toggle_;
 };

@@ -20,6 +20,8 @@
 #include <QLabel>
 #include <QPointer>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <array>
 #include <cstdio>
 
 using namespace viewstyle;
@@ -74,7 +76,7 @@ SettingsView::SettingsView(TimerManager& timer, LocalizationManager& l10n, std::
     column->addLayout(header);
     column->addWidget(new Divider(0, this));
 
-    column->addSpacing(10);
+    launchTop_ = addGap(column, 10);
     launch_ = new SettingsSwitchRow(QStringLiteral("power"), this);
     connect(launch_->toggle(), &SwitchToggle::clicked, this, [this](bool on) {
         timer_.setLaunchAtLogin(on);
@@ -82,7 +84,7 @@ SettingsView::SettingsView(TimerManager& timer, LocalizationManager& l10n, std::
         sync();
     });
     column->addWidget(launch_);
-    column->addSpacing(12);
+    launchBottom_ = addGap(column, 12);
     column->addWidget(new Divider(0, this));
 
     auto* notifications = new SettingsOptionGroup(this);
@@ -95,7 +97,7 @@ SettingsView::SettingsView(TimerManager& timer, LocalizationManager& l10n, std::
         notificationRows_.append(row);
     }
     column->addWidget(section(notifyTitle_, notifications, 14, 0));
-    column->addSpacing(12);
+    notifyBottom_ = addGap(column, 12);
     column->addWidget(new Divider(0, this));
 
     bringFront_ = new SettingsSwitchRow(QStringLiteral("arrow.up.right.square"), this);
@@ -135,19 +137,9 @@ SettingsView::SettingsView(TimerManager& timer, LocalizationManager& l10n, std::
             services_.checkForUpdates();
     });
     column->addWidget(update_);
-    auto* closing = new QSpacerItem(0, closingSpace, QSizePolicy::Minimum, QSizePolicy::Expanding);
-    column->addSpacerItem(closing);
-
-    // The rows' own paddings add up to a little more than the panel's
-    // height; the header's top padding and the closing space give way first,
-    // so the panel keeps its size and no row is cut.
-    const int excess = column->sizeHint().height() - height;
-    if (excess > 0) {
-        const int fromTop = qMin(excess, headerTop - 8);
-        header->setContentsMargins(padding, headerTop - fromTop, padding, padding);
-        closing->changeSize(0, qMax(0, closingSpace - (excess - fromTop)), QSizePolicy::Minimum,
-                            QSizePolicy::Expanding);
-    }
+    column->addSpacerItem(new QSpacerItem(0, closingSpace, QSizePolicy::Minimum, QSizePolicy::Expanding));
+    header_ = header;
+    column_ = column;
 
     connect(&timer, &TimerManager::objectWillChange, this, &SettingsView::scheduleSync);
     connect(&l10n, &LocalizationManager::objectWillChange, this, &SettingsView::scheduleSync);
@@ -161,6 +153,7 @@ QWidget* SettingsView::section(QLabel*& title, QWidget* group, int titleTop, int
     auto* box = new QWidget(this);
     auto* stack = new QVBoxLayout(box);
     stack->setContentsMargins(padding, titleTop, padding, bottom);
+    (notifySection_ ? themeSection_ : notifySection_) = stack;
     stack->setSpacing(8);
     title = textLabel(12, QFont::Medium, box);
     stack->addWidget(title);
@@ -180,7 +173,13 @@ void SettingsView::scheduleSync()
 void SettingsView::sync()
 {
     syncPending_ = false;
-    const auto text = [this](const QString& key) { return l10n_.localized(key); };
+    // Every text shown, to tell whether the rows' heights may have changed.
+    QString shown;
+    const auto text = [this, &shown](const QString& key) {
+        const QString t = l10n_.localized(key);
+        shown += t + QChar(0);
+        return t;
+    };
     title_->setText(text(QStringLiteral("settings.title")));
     setInk(title_, primary(palette()));
     launch_->setTexts(text(QStringLiteral("settings.launch")));
@@ -209,6 +208,82 @@ void SettingsView::sync()
         themeRows_[i]->setSelected(rowTheme == theme);
     }
     update_->setTexts(text(QStringLiteral("settings.checkUpdate")));
+    if (shown != fittedTexts_) {
+        fittedTexts_ = shown;
+        fitHeight();
+    }
+}
+
+QSpacerItem* SettingsView::addGap(QVBoxLayout* column, int height)
+{
+    auto* gap = new QSpacerItem(0, height, QSizePolicy::Minimum, QSizePolicy::Fixed);
+    column->addSpacerItem(gap);
+    return gap;
+}
+
+void SettingsView::fitHeight()
+{
+    // The rows' own paddings, the wrapped descriptions and the closing space
+    // add up to more than the panel's height. The spaces between the groups
+    // give way instead, evenly, each down to a floor: the rows keep
+    // their paddings, no text is cut and the panel keeps its size.
+    struct Give {
+        int nominal;
+        int floor;
+        int now;
+    };
+    QMargins headerMargins = header_->contentsMargins();
+    QMargins notifyMargins = notifySection_->contentsMargins();
+    QMargins themeMargins = themeSection_->contentsMargins();
+    std::array<Give, 7> gives{{{headerTop, 4, headerMargins.top()},
+                               {18, 4, themeMargins.bottom()},
+                               {14, 4, notifyMargins.top()},
+                               {12, 4, launchBottom_->sizeHint().height()},
+                               {12, 4, notifyBottom_->sizeHint().height()},
+                               {10, 2, launchTop_->sizeHint().height()},
+                               {10, 4, themeMargins.top()}}};
+    // The groups' and sections' cached heights predate the new texts.
+    for (QWidget* group : {notificationRows_.first()->parentWidget(), themeRows_.first()->parentWidget()}) {
+        group->updateGeometry();
+        group->parentWidget()->updateGeometry();
+    }
+    column_->invalidate();
+    int taken = 0;
+    for (const Give& g : gives)
+        taken += g.nominal - g.now;
+    int excess = column_->totalHeightForWidth(width) + taken - height;
+    for (Give& g : gives)
+        g.now = g.nominal;
+    // A pixel at a time from each in turn, so no one space vanishes.
+    for (bool gave = true; excess > 0 && gave;) {
+        gave = false;
+        for (Give& g : gives) {
+            if (excess > 0 && g.now > g.floor) {
+                --g.now;
+                --excess;
+                gave = true;
+            }
+        }
+    }
+    headerMargins.setTop(gives[0].now);
+    themeMargins.setBottom(gives[1].now);
+    notifyMargins.setTop(gives[2].now);
+    themeMargins.setTop(gives[6].now);
+    bool changed = header_->contentsMargins() != headerMargins || notifySection_->contentsMargins() != notifyMargins
+                   || themeSection_->contentsMargins() != themeMargins;
+    header_->setContentsMargins(headerMargins);
+    notifySection_->setContentsMargins(notifyMargins);
+    themeSection_->setContentsMargins(themeMargins);
+    const std::array<std::pair<QSpacerItem*, int>, 3> gaps{
+        {{launchBottom_, gives[3].now}, {notifyBottom_, gives[4].now}, {launchTop_, gives[5].now}}};
+    for (auto [gap, h] : gaps) {
+        if (gap->sizeHint().height() == h)
+            continue;
+        gap->changeSize(0, h, QSizePolicy::Minimum, QSizePolicy::Fixed);
+        changed = true;
+    }
+    if (changed)
+        column_->invalidate();
 }
 
 void SettingsView::showEvent(QShowEvent* event)

@@ -10,6 +10,9 @@ class FlatButton;
 class LocalizationManager;
 class LoginItem;
 class QLabel;
+class QSpacerItem;
+class QVBoxLayout;
+class QHBoxLayout;
 class SettingsOptionRow;
 class SettingsSwitchRow;
 class Theme;
@@ -61,6 +64,8 @@ private:
     void applyTheme(AppTheme theme);
     void scheduleSync();
     QWidget* section(QLabel*& title, QWidget* group, int titleTop, int bottom);
+    static QSpacerItem* addGap(QVBoxLayout* column, int height);
+    void fitHeight();
 
     TimerManager& timer_;
     LocalizationManager& l10n_;
@@ -76,5 +81,13 @@ private:
     QLabel* themeTitle_ = nullptr;
     QList<SettingsOptionRow*> themeRows_;
     SettingsOptionRow* update_;
+    QVBoxLayout* column_ = nullptr;
+    QHBoxLayout* header_ = nullptr;
+    QVBoxLayout* notifySection_ = nullptr;
+    QVBoxLayout* themeSection_ = nullptr;
+    QSpacerItem* launchTop_ = nullptr;
+    QSpacerItem* launchBottom_ = nullptr;
+    QSpacerItem* notifyBottom_ = nullptr;
+    QString fittedTexts_;
     bool syncPending_ = false;
 };

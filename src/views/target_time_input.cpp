@@ -82,10 +82,13 @@ NumberField* TargetTimeInput::makeField(QLabel*& caption, const char* name)
     caption->setAlignment(Qt::AlignCenter);
     auto* field = new NumberField(this);
     field->setObjectName(QString::fromLatin1(name));
+    // The placeholder shows what an emptied field counts to.
     field->setPlaceholderText(QStringLiteral("0"));
-    field->setFont(digitsFont(24, QFont::Medium));
-    field->setFixedSize(56, 38);
-    field->setTextMargins(4, 0, 4, 0);
+    field->setEmptyValue(0);
+    field->setDigitsFont(digitsFont(24, QFont::Medium));
+    // 56 for the text, padded 4 on each side, the background under all.
+    field->setFixedSize(fieldWidth + 2 * fieldPadding, fieldHeight);
+    field->setTextMargins(fieldPadding, 0, fieldPadding, 0);
     return field;
 }
 
@@ -105,6 +108,7 @@ TargetTimeInput::TargetTimeInput(TimerManager& timer, LocalizationManager& l10n,
     minute_ = makeField(minuteCaption_, "target.minute");
     colon_ = new QLabel(QStringLiteral(":"), this);
     colon_->setFont(viewstyle::font(24, QFont::Thin));
+    centreColon();
     auto* row = new QHBoxLayout;
     row->setSpacing(6);
     row->addStretch(1);
@@ -138,8 +142,21 @@ TargetTimeInput::TargetTimeInput(TimerManager& timer, LocalizationManager& l10n,
     connect(&refresh_, &QTimer::timeout, this, [this] {
         sync();
         updateRefresh();
+        Q_EMIT clockAdvanced();
     });
     sync();
+}
+
+void TargetTimeInput::centreColon()
+{
+    // As tall as the boxes and level with them, with the dots' middle (not
+    // the line's, which lies above it) on the boxes' middle.
+    const QFontMetricsF fm(colon_->font());
+    const qreal inkCentre = (fieldHeight - fm.height()) / 2 + fm.ascent() + fm.tightBoundingRect(QStringLiteral(":")).center().y();
+    const int shift = qRound(2 * (inkCentre - fieldHeight / 2.0));
+    colon_->setFixedHeight(fieldHeight);
+    colon_->setAlignment(Qt::AlignCenter);
+    colon_->setContentsMargins(0, qMax(0, -shift), 0, qMax(0, shift));
 }
 
 void TargetTimeInput::sync()

@@ -13,6 +13,11 @@ class TimerManager;
 class TargetTimeInput final : public QWidget {
     Q_OBJECT
 public:
+    // A time box: 56 for the digits, padded 4 on each side.
+    static constexpr int fieldWidth = 56;
+    static constexpr int fieldPadding = 4;
+    static constexpr int fieldHeight = 38;
+
     TargetTimeInput(TimerManager& timer, LocalizationManager& l10n, QWidget* parent = nullptr);
 
     void sync();
@@ -22,12 +27,18 @@ public:
 
     NumberField* hourField() const { return hour_; }
     NumberField* minuteField() const { return minute_; }
+    QLabel* colon() const { return colon_; }
     // What the length line shows now: the capsule's text, the hint, or
     // nothing (both empty).
     QString lengthText() const;
     QString hintText() const;
     // Whether the once-a-second refresh of the idle length runs.
     bool isRefreshing() const { return refresh_.isActive(); }
+
+Q_SIGNALS:
+    // The idle length was redrawn for a new second of the clock; whatever
+    // else shows it must follow.
+    void clockAdvanced();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -36,6 +47,7 @@ protected:
 private:
     NumberField* makeField(QLabel*& caption, const char* name);
     void updateRefresh();
+    void centreColon();
 
     TimerManager& timer_;
     LocalizationManager& l10n_;

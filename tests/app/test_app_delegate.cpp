@@ -221,9 +221,9 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("entries");
         QTest::newRow("english") << AppLanguage::english
                                  << QStringList{"Settings…|Ctrl+,", "Check for Updates…|", "-",
-                                                "About lumora|", "-", "Quit|Ctrl+Q"};
+                                                "About Lumora|", "-", "Quit|Ctrl+Q"};
         QTest::newRow("chinese") << AppLanguage::chinese
-                                 << QStringList{"设置…|Ctrl+,", "检查更新…|", "-", "关于 lumora|", "-",
+                                 << QStringList{"设置…|Ctrl+,", "检查更新…|", "-", "关于 Lumora|", "-",
                                                 "退出|Ctrl+Q"};
     }
     void statusMenuEntries()
@@ -245,19 +245,19 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("edit");
         QTest::addColumn<QStringList>("windowMenu");
         QTest::newRow("english")
-            << AppLanguage::english << QStringList{"lumora", "Edit", "Window"}
-            << QStringList{"About lumora|",       "Language|", "-",      "Settings…|Ctrl+,",
-                           "Check for Updates…|", "-",         "Hide lumora|Ctrl+H",
-                           "Hide Others|Ctrl+Alt+H|off", "Show All|", "-", "Quit lumora|Ctrl+Q"}
+            << AppLanguage::english << QStringList{"Lumora", "Edit", "Window"}
+            << QStringList{"About Lumora|",       "Language|", "-",      "Settings…|Ctrl+,",
+                           "Check for Updates…|", "-",         "Hide Lumora|Ctrl+H",
+                           "Hide Others|Ctrl+Alt+H|off", "Show All|", "-", "Quit Lumora|Ctrl+Q"}
             << QStringList{"Follow System|", "简体中文|", "English| ✓"}
             << QStringList{"Undo|Ctrl+Z", "Redo|Ctrl+Shift+Z", "-",       "Cut|Ctrl+X",
                            "Copy|Ctrl+C", "Paste|Ctrl+V",      "Select All|Ctrl+A"}
             << QStringList{"Minimize|Ctrl+M", "Close|Ctrl+W", "-", "Bring All to Front|"};
         QTest::newRow("chinese")
-            << AppLanguage::chinese << QStringList{"lumora", "编辑", "窗口"}
-            << QStringList{"关于 lumora|", "语言|", "-", "设置…|Ctrl+,", "检查更新…|", "-",
-                           "隐藏 lumora|Ctrl+H", "隐藏其他|Ctrl+Alt+H|off", "全部显示|", "-",
-                           "退出 lumora|Ctrl+Q"}
+            << AppLanguage::chinese << QStringList{"Lumora", "编辑", "窗口"}
+            << QStringList{"关于 Lumora|", "语言|", "-", "设置…|Ctrl+,", "检查更新…|", "-",
+                           "隐藏 Lumora|Ctrl+H", "隐藏其他|Ctrl+Alt+H|off", "全部显示|", "-",
+                           "退出 Lumora|Ctrl+Q"}
             << QStringList{"跟随系统|", "简体中文| ✓", "English|"}
             << QStringList{"撤销|Ctrl+Z", "重做|Ctrl+Shift+Z", "-", "剪切|Ctrl+X", "复制|Ctrl+C",
                            "粘贴|Ctrl+V", "全选|Ctrl+A"}
@@ -568,7 +568,7 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(about));
         QCOMPARE(about->size(), QSize(340, 420));
         QCOMPARE(about->minimumSize(), about->maximumSize());
-        QCOMPARE(about->windowTitle(), QStringLiteral("About lumora"));
+        QCOMPARE(about->windowTitle(), QStringLiteral("About Lumora"));
         const Qt::WindowFlags flags = about->windowFlags();
         QVERIFY(flags.testFlag(Qt::WindowTitleHint));
         QVERIFY(flags.testFlag(Qt::WindowCloseButtonHint));
@@ -576,7 +576,7 @@ private Q_SLOTS:
         QVERIFY(!flags.testFlag(Qt::WindowMaximizeButtonHint));
         auto* view = qobject_cast<AboutView*>(about->view());
         QVERIFY(view);
-        QCOMPARE(view->appName, QStringLiteral("lumora"));
+        QCOMPARE(view->appName, QStringLiteral("Lumora"));
         QCOMPARE(view->version, AppDelegate::versionLine(QStringLiteral("Version"),
                                                          AppDelegate::applicationVersion(),
                                                          AppDelegate::applicationBuild()));
@@ -596,7 +596,7 @@ private Q_SLOTS:
         QCOMPARE(rig.delegate().aboutWindow(), about);
         QVERIFY(about->isVisible());
         QCOMPARE(about->pos(), moved);
-        QCOMPARE(about->windowTitle(), QStringLiteral("关于 lumora"));
+        QCOMPARE(about->windowTitle(), QStringLiteral("关于 Lumora"));
         view = qobject_cast<AboutView*>(about->view());
         QCOMPARE(view->okTitle, QStringLiteral("好"));
         QVERIFY(view->version.startsWith(QStringLiteral("版本 ")));

@@ -80,6 +80,23 @@ private Q_SLOTS:
             QVERIFY(at.height() >= 18);
             lastBottom = at.bottom();
         }
+        // Every row gets the height its paddings and wrapped text need, and
+        // the closing space under the last row is kept.
+        QVERIFY(inView(*r.view, r.view->updateRow()).bottom() < 590 - 16);
+        const QFontMetrics titleFont(viewstyle::font(13, QFont::Medium));
+        const auto fits = [&](QWidget* row, int sidePadding, int rightPart, const QString& title) {
+            QVERIFY2(row->height() >= row->heightForWidth(row->width()), qPrintable(title));
+            QVERIFY2(titleFont.horizontalAdvance(title) <= row->width() - 2 * sidePadding - 28 - rightPart, qPrintable(title));
+        };
+        for (SettingsSwitchRow* row : {r.view->launchRow(), r.view->bringToFrontRow(), r.view->restartRow()})
+            fits(row, 16, 42, row->title());
+        for (SettingsOptionRow* row : r.view->notificationRows() + r.view->themeRows()) {
+            fits(row, 14, 21, row->title());
+            QVERIFY(row->height() >= 2 * 9 + viewstyle::lineHeight(13) + (row->description().isEmpty() ? 0 : 13));
+        }
+        for (SettingsSwitchRow* row : {r.view->bringToFrontRow(), r.view->restartRow()})
+            QVERIFY(row->height() >= 2 * 10 + viewstyle::lineHeight(13) + 13);
+
         // Rows span the panel less their padding; the switches sit at the end.
         const QRect toggle = inView(*r.view, r.view->launchRow()->toggle());
         QCOMPARE(toggle.right(), 300 - 16 - 1);
@@ -102,9 +119,6 @@ private Q_SLOTS:
         QTest::newRow("bring to front off")
             << Action([](SettingsRig& r) { QTest::mouseClick(r.view->bringToFrontRow()->toggle(), Qt::LeftButton); })
             << TimerManager::bringToFrontOnExpireKey << "false";
-        QTest::newRow("restart off, by the row's text")
-            << Action([](SettingsRig& r) { QTest::mouseClick(r.view->restartRow(), Qt::LeftButton, {}, QPoint(60, 20)); })
-            << TimerManager::showRestartOnExpireKey << "false";
         QTest::newRow("restart off, by keyboard")
             << Action([](SettingsRig& r) {
                    r.view->restartRow()->toggle()->setFocus(Qt::TabFocusReason);
@@ -132,6 +146,50 @@ private Q_SLOTS:
         QCOMPARE(selectedCount(r.view->notificationRows()), 1);
         QCOMPARE(selectedCount(r.view->themeRows()), 1);
         QCOMPARE(r.dismissed, 0);
+    }
+
+    // Only the switch acts: clicks on a row's text or beside its switch
+    // write nothing, the autostart entry included.
+    void switchRowsActOnlyByTheirSwitch_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QPoint>("at");
+        for (int row : {0, 1, 2}) {
+            QTest::newRow(qPrintable(QStringLiteral("row %1, text").arg(row))) << row << QPoint(60, 20);
+            QTest::newRow(qPrintable(QStringLiteral("row %1, beside the switch").arg(row))) << row << QPoint(240, 20);
+            QTest::newRow(qPrintable(QStringLiteral("row %1, icon").arg(row))) << row << QPoint(24, 20);
+        }
+    }
+    void switchRowsActOnlyByTheirSwitch()
+    {
+        QFETCH(int, row);
+        QFETCH(QPoint, at);
+        SettingsRig r;
+        SettingsSwitchRow* rows[] = {r.view->launchRow(), r.view->bringToFrontRow(), r.view->restartRow()};
+        const auto contents = [&r] {
+            QFile file(r.home.settingsFile());
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        };
+        const QByteArray before = contents();
+        const bool checked = rows[row]->toggle()->isChecked();
+        QVERIFY(!rows[row]->toggle()->geometry().contains(at));
+        QTest::mouseClick(rows[row], Qt::LeftButton, {}, at);
+        r.settle();
+        QCOMPARE(rows[row]->toggle()->isChecked(), checked);
+        QCOMPARE(contents(), before);
+        QVERIFY(!QFile::exists(XdgAutostart::entryPath()));
+    }
+
+    // Option rows are plain buttons: the pointer over one changes nothing.
+    void optionRowsHaveNoHoverLook()
+    {
+        SettingsRig r;
+        QVERIFY(QTest::qWaitForWindowExposed(r.view.get()));
+        SettingsOptionRow* row = r.view->themeRows()[2];
+        const QImage before = row->grab().toImage();
+        QTest::mouseMove(row, row->rect().center());
+        QTRY_VERIFY(row->underMouse());
+        QCOMPARE(row->grab().toImage(), before);
     }
 
     void nextExpiryUsesTheChoice()
@@ -179,6 +237,13 @@ private Q_SLOTS:
         QVERIFY(r.view->notificationRows()[0]->title() != englishRow);
         QCOMPARE(r.view->bringToFrontRow()->description(), r.l10n.localized(QStringLiteral("settings.bringFrontDesc")));
         QCOMPARE(r.view->updateRow()->title(), r.l10n.localized(QStringLiteral("settings.checkUpdate")));
+        // Back in English the longer texts are fitted again.
+        r.l10n.setCurrent(AppLanguage::english);
+        QTRY_COMPARE(r.view->titleLabel()->text(), englishTitle);
+        r.settle();
+        QVERIFY(inView(*r.view, r.view->updateRow()).bottom() < 590 - 16);
+        for (SettingsOptionRow* row : r.view->notificationRows())
+            QVERIFY(row->height() >= row->heightForWidth(row->width()));
     }
 
     void closeAndUpdateRows()
@@ -245,6 +310,25 @@ private Q_SLOTS:
             for (int y = at.top(); y < at.bottom() && !accentSeen; ++y)
                 accentSeen = image.pixelColor(x, y).hsvSaturationF() > 0.5f;
         QVERIFY2(accentSeen, qPrintable(file));
+        // Title and description stand apart in every script: blank pixel
+        // rows between the title's glyphs and the description's (Chinese
+        // glyphs fill more of their line than Latin ones do).
+        for (QWidget* row : {static_cast<QWidget*>(r.view->bringToFrontRow()), static_cast<QWidget*>(r.view->notificationRows()[1])}) {
+            const QRect text = inView(*r.view, row).adjusted(44, 0, -80, 0);
+            const int ground = image.pixelColor(text.topLeft()).lightness();
+            QList<bool> inked;
+            for (int y = text.top(); y <= text.bottom(); ++y) {
+                bool ink = false;
+                for (int x = text.left(); x <= text.right() && !ink; ++x)
+                    ink = std::abs(image.pixelColor(x, y).lightness() - ground) > 40;
+                inked << ink;
+            }
+            const int titleStart = int(inked.indexOf(true));
+            const int titleEnd = int(inked.indexOf(false, titleStart));
+            const int descriptionStart = int(inked.indexOf(true, titleEnd));
+            QVERIFY2(titleStart >= 0 && descriptionStart > titleEnd, qPrintable(file));
+            QVERIFY2(descriptionStart - titleEnd >= (language == AppLanguage::chinese ? 4 : 2), qPrintable(QStringLiteral("%1: %2 px").arg(file).arg(descriptionStart - titleEnd)));
+        }
         QApplication::setPalette(lightPalette());
     }
 };

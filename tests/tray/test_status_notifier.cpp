@@ -385,10 +385,10 @@ private Q_SLOTS:
         QTest::addColumn<AppLanguage>("language");
         QTest::addColumn<QStringList>("labels");
         QTest::newRow("english") << AppLanguage::english
-                                 << QStringList{"Settings…", "Check for Updates…", "-", "About lumora", "-",
+                                 << QStringList{"Settings…", "Check for Updates…", "-", "About Lumora", "-",
                                                 "Quit"};
         QTest::newRow("chinese") << AppLanguage::chinese
-                                 << QStringList{"设置…", "检查更新…", "-", "关于 lumora", "-", "退出"};
+                                 << QStringList{"设置…", "检查更新…", "-", "关于 Lumora", "-", "退出"};
     }
     void menuLayoutInBothLanguages()
     {

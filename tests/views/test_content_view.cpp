@@ -51,7 +51,8 @@ private Q_SLOTS:
     {
         ViewRig r;
         QCOMPARE(r.view->size(), QSize(360, 490));
-        QCOMPARE(r.view->ring()->size(), QSize(152, 152));
+        const int bleed = ProgressRing::bleed;
+        QCOMPARE(r.view->ring()->size(), QSize(152 + 2 * bleed, 152 + 2 * bleed));
         QCOMPARE(r.view->modeContent()->height(), 148);
         QCOMPARE(r.view->gearButton()->size(), QSize(28, 28));
         // The gear sits 12 from the right and 8 from the top.
@@ -59,7 +60,7 @@ private Q_SLOTS:
         // The column stays inside the window, in the order of the layout.
         const auto top = [&](QWidget* w) { return w->mapTo(r.view.get(), QPoint(0, 0)).y(); };
         QVERIFY(top(r.view->header()) < top(r.view->ring()));
-        QVERIFY(top(r.view->ring()) + 152 + 14 <= top(r.view->modeSelector()));
+        QVERIFY(top(r.view->ring()) + bleed + 152 + 14 <= top(r.view->modeSelector()));
         QVERIFY(top(r.view->modeContent()) + 148 <= top(r.view->controlSection()));
         QVERIFY(top(r.view->controlSection()) + r.view->controlSection()->height() <= 490);
         QCOMPARE(r.view->ringingOverlay()->geometry(), r.view->rect());

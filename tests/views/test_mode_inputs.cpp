@@ -5,6 +5,7 @@
 #include "views/flat_button.h"
 #include "views/number_field.h"
 #include "views/preset_grid.h"
+#include "views/progress_ring.h"
 #include "views/target_time_input.h"
 
 #include <limits>
@@ -155,6 +156,8 @@ private Q_SLOTS:
         Q_EMIT f->editingFinished();
         r.settle();
         QTEST(f->text().remove(QLocale::c().groupSeparator()), "shownAfterLeaving");
+        // However long, the number is drawn whole, never scrolled or cut.
+        QVERIFY(f->showsWholeText());
     }
 
     void parseInLocale_data()
@@ -226,10 +229,24 @@ private Q_SLOTS:
         type(t->hourField(), QStringLiteral("25"));
         QCOMPARE(r.timer.targetHour.get(), qint64(25));
         QCOMPARE(t->lengthText(), QStringLiteral("13h 0min 0s"));
+        // An emptied box counts as the 0 its placeholder shows.
+        type(t->minuteField(), QStringLiteral("59"));
+        type(t->minuteField(), QString());
+        QCOMPARE(r.timer.targetMinute.get(), qint64(0));
+        QVERIFY(t->minuteField()->text().isEmpty());
+        QCOMPARE(t->lengthText(), QStringLiteral("13h 0min 0s"));
+        type(t->hourField(), QStringLiteral("123456"));
+        QVERIFY(t->hourField()->showsWholeText());
+        type(t->hourField(), QStringLiteral("25"));
         // Idle in this mode the length is refreshed each second.
         QVERIFY(t->isRefreshing());
         r.clock.advance(5000);
         QTRY_COMPARE(t->lengthText(), QStringLiteral("12h 59min 55s"));
+        // The ring's read-out follows the clock with it.
+        QCOMPARE(r.view->ring()->state().display, QStringLiteral("12:59:55"));
+        r.clock.advance(20'000);
+        QTRY_COMPARE(t->lengthText(), QStringLiteral("12h 59min 35s"));
+        QCOMPARE(r.view->ring()->state().display, QStringLiteral("12:59:35"));
         // While counting it shows what is left and the fields lock.
         type(t->hourField(), QStringLiteral("10"));
         type(t->minuteField(), QStringLiteral("1"));

@@ -2,7 +2,13 @@
 
 #include "views/flat_button.h"
 #include "views/progress_ring.h"
+#include "views/number_field.h"
+#include "views/preset_grid.h"
 #include "views/ringing_overlay.h"
+#include "views/symbol.h"
+#include "views/target_time_input.h"
+
+#include <QLabel>
 
 #include <QImage>
 #include <QSet>
@@ -13,13 +19,32 @@ Q_DECLARE_METATYPE(std::function<void(ViewRig&)>)
 using Setup = std::function<void(ViewRig&)>;
 
 namespace {
+QPointF ringCentre(const ContentView& view)
+{
+    return QPointF(view.ring()->mapTo(&view, QPoint(0, 0))) + ProgressRing::frame().center();
+}
+
+// The rows of `area` holding ink that stands out from its top-left pixel.
+QPair<int, int> inkRows(const QImage& image, const QRect& area)
+{
+    const int ground = image.pixelColor(area.topLeft()).lightness();
+    int top = -1;
+    int bottom = -1;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (std::abs(image.pixelColor(x, y).lightness() - ground) > 24) {
+                top = top < 0 ? y : top;
+                bottom = y;
+            }
+    return {top, bottom};
+}
+
 // The pixel on the ring's centre line at `fraction` of a turn clockwise
 // from twelve o'clock.
 QColor ringPixel(const QImage& image, const ContentView& view, double fraction)
 {
-    const QWidget* ring = view.ring();
-    const QPointF centre = QPointF(ring->mapTo(&view, QPoint(0, 0))) + QPointF(76, 76);
-    const double radius = (ProgressRing::side - ProgressRing::lineWidth) / 2.0;
+    const QPointF centre = ringCentre(view);
+    const double radius = ProgressRing::side / 2.0;
     const double a = fraction * 2 * M_PI;
     const QPoint at = (centre + QPointF(radius * std::sin(a), -radius * std::cos(a))).toPoint();
     return image.pixelColor(at);
@@ -30,6 +55,41 @@ bool colourful(const QColor& c)
     return c.hsvSaturationF() > 0.35f;
 }
 }  // namespace
+
+// Until Time: 64 x 38 boxes (their padding inside the background), the
+// colon's dots centred on them.
+void checkTargetGeometry(const QImage& image, const ContentView& view)
+{
+    const TargetTimeInput* t = view.targetTimeInput();
+    for (const NumberField* f : {t->hourField(), t->minuteField()})
+        QCOMPARE(f->size(), QSize(64, 38));
+    const QRect box(t->hourField()->mapTo(&view, QPoint(0, 0)), t->hourField()->size());
+    const QRect colon(t->colon()->mapTo(&view, QPoint(0, 0)), t->colon()->size());
+    const auto [top, bottom] = inkRows(image, colon);
+    QVERIFY(top >= 0);
+    const double dots = (top + bottom) / 2.0;
+    QVERIFY2(std::abs(dots - (box.top() + box.height() / 2.0 - 0.5)) <= 1.5,
+             qPrintable(QStringLiteral("dots %1..%2, box %3..%4").arg(top).arg(bottom).arg(box.top()).arg(box.bottom())));
+}
+
+// Every card's fill covers its whole rect, the chosen one's too; the
+// others' hairline lies on one pixel column, not smeared over two.
+void checkCards(const QImage& image, const ContentView& view)
+{
+    for (const FlatButton* card : view.presetGrid()->cards()) {
+        const QRect at(card->mapTo(&view, QPoint(0, 0)), card->size());
+        const int y = at.center().y();
+        const auto light = [&](int x) { return image.pixelColor(x, y).lightness(); };
+        if (card->isSelected()) {
+            for (const QPoint p : {QPoint(at.left(), y), QPoint(at.right(), y), QPoint(at.center().x(), at.bottom())})
+                QVERIFY2(colourful(image.pixelColor(p)), qPrintable(card->text()));
+            QVERIFY(!colourful(image.pixelColor(at.center().x(), at.bottom() + 3)));
+        } else {
+            QVERIFY2(std::abs(light(at.left() + 1) - light(at.left() + 4)) <= 2, qPrintable(card->text()));
+            QVERIFY2(std::abs(light(at.left()) - light(at.left() + 4)) >= 3, qPrintable(card->text()));
+        }
+    }
+}
 
 class TestViewRendering : public QObject {
     Q_OBJECT
@@ -43,6 +103,8 @@ private Q_SLOTS:
             {"idle-preset", [](ViewRig&) {}},
             {"idle-custom", [](ViewRig& r) { r.timer.mode = TimerMode::custom; r.timer.customMinutes = 12; r.timer.customSeconds = 30; }},
             {"idle-target", [](ViewRig& r) { r.timer.mode = TimerMode::targetTime; r.timer.targetHour = 11; r.timer.targetMinute = 45; }},
+            {"idle-long-values", [](ViewRig& r) { r.timer.mode = TimerMode::custom; r.timer.customMinutes = 1500; r.timer.customSeconds = 1234567890123456789; }},
+            {"idle-long-target", [](ViewRig& r) { r.timer.mode = TimerMode::targetTime; r.timer.targetHour = 123456; r.timer.targetMinute = 7; }},
             {"running-preset", [](ViewRig& r) { r.startPreset(1, 20'000); }},
             {"running-target", [](ViewRig& r) {
                 r.timer.mode = TimerMode::targetTime;
@@ -100,6 +162,14 @@ private Q_SLOTS:
         const QColor corner = image.pixelColor(180, 2);
         QCOMPARE(corner.lightness() < 128, dark);
 
+        // Numbers are drawn whole in their boxes.
+        for (NumberField* f : r.view->findChildren<NumberField*>())
+            QVERIFY2(!f->isVisible() || f->showsWholeText(), qPrintable(f->text()));
+        if (r.timer.mode == TimerMode::targetTime)
+            checkTargetGeometry(image, *r.view);
+        if (r.timer.mode == TimerMode::preset && !r.timer.isRinging)
+            checkCards(image, *r.view);
+
         const double progress = r.timer.progress();
         if (r.timer.isRinging) {
             QVERIFY(r.view->ringingOverlay()->isVisible());
@@ -112,7 +182,40 @@ private Q_SLOTS:
         } else {
             for (double f : {0.25, 0.5, 0.75})
                 QVERIFY2(!colourful(ringPixel(image, *r.view, f)), qPrintable(file));
+            // The 9-wide track is centred on the circle inscribed in the
+            // 152 frame: its outer edge spans 161.
+            const QPoint c = ringCentre(*r.view).toPoint();
+            const QColor ground = image.pixelColor(c.x() - 95, c.y());
+            int left = c.x() - 95;
+            while (left < c.x() && std::abs(image.pixelColor(left, c.y()).lightness() - ground.lightness()) < 4)
+                ++left;
+            QVERIFY2(std::abs((c.x() - left) - 80.5) <= 1.5, qPrintable(QString::number(c.x() - left)));
         }
+    }
+
+    // A symbol at n is n pixels along the longer side of its ink, as the
+    // gear at 13 is.
+    void symbolsScaleLikeTheGear_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("side");
+        for (const auto& [name, side] : QList<QPair<const char*, int>>{{"gearshape", 13}, {"xmark.circle.fill", 16}, {"power", 14},
+                                                                       {"display", 14}, {"checkmark", 11}, {"play.fill", 12},
+                                                                       {"pause.fill", 13}, {"arrow.counterclockwise", 13},
+                                                                       {"clock", 12}, {"minus", 9}})
+            QTest::newRow(name) << QString::fromLatin1(name) << side;
+    }
+    void symbolsScaleLikeTheGear()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, side);
+        const QImage image = symbol::pixmap(name, side, Qt::black, 1.0).toImage().convertToFormat(QImage::Format_ARGB32);
+        QRect ink;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (qAlpha(image.pixel(x, y)) > 96)
+                    ink |= QRect(x, y, 1, 1);
+        QVERIFY2(std::abs(qMax(ink.width(), ink.height()) - side) <= 1, qPrintable(QStringLiteral("%1 x %2").arg(ink.width()).arg(ink.height())));
     }
 
     void ringColours()
@@ -148,8 +251,8 @@ private Q_SLOTS:
         const QImage image = r.view->grab().toImage();
         QVERIFY(image.save(testOutputDir() + QStringLiteral("/view-long-readout.png")));
         // Nothing of the read-out reaches the ring's track.
-        const QPoint ringAt = r.view->ring()->mapTo(r.view.get(), QPoint(0, 0));
-        const QColor track = image.pixelColor(ringAt + QPoint(ProgressRing::lineWidth + 3, 76));
+        const QPointF centre = ringCentre(*r.view);
+        const QColor track = image.pixelColor((centre - QPointF(ProgressRing::side / 2.0 - ProgressRing::lineWidth / 2.0 - 3, 0)).toPoint());
         QVERIFY(track.lightness() > 200);
     }
 };
