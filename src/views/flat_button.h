@@ -35,7 +35,8 @@ public:
     QString detail() const { return detail_; }
     void setTextFont(const QFont& font);
     void setDetailFont(const QFont& font);
-    // The highlighted state of segments and cards (they do not toggle).
+    // The highlighted state of segments and cards (they do not toggle);
+    // for a choice also its checked state.
     void setSelected(bool selected);
     bool isSelected() const { return selected_; }
     void setMinimumContentHeight(int height);

@@ -37,6 +37,8 @@ void SettingsOptionRow::setTexts(const QString& title, const QString& descriptio
 
 void SettingsOptionRow::setSelected(bool selected)
 {
+    if (isChoice())
+        setChosen(selected);
     if (selected == selected_)
         return;
     selected_ = selected;
@@ -68,7 +70,7 @@ void SettingsOptionRow::paintEvent(QPaintEvent*)
     if (showsFocusRing()) {
         QPainterPath ring;
         ring.addRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 7, 7);
-        p.strokePath(ring, QPen(withAlpha(accent(pal), 0.75), 2));
+        p.strokePath(ring, QPen(accent(pal), 2));
     }
     QRect area = rect().adjusted(hPadding_, vPadding_, -hPadding_, -vPadding_);
     if (selected_) {
