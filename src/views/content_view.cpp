@@ -270,6 +270,8 @@ void ContentView::sync()
         gear_->setToolTip(settings);
     }
     accessibility::setName(popover_, l10n_.localized("settings.title"));
+    // The view itself holds the focus at first (Space starts from there).
+    accessibility::setName(this, l10n_.localized("title.default"));
     // The gear stays above the overlay, which raises itself when it shows.
     if (children().constLast() != gear_)
         gear_->raise();

@@ -93,7 +93,9 @@ void FlatButton::setLabel(const QString& label)
         setText(label);
         updateGeometry();
     }
-    const QString name = detail_.isEmpty() ? label : label + QLatin1Char(' ') + detail_;
+    // A new text already tells assistive technology of the new name (the
+    // button's text is its name); a second announcement would repeat it.
+    const QString name = detail_.isEmpty() ? QString() : label + QLatin1Char(' ') + detail_;
     if (accessibleName() != name)
         setAccessibleName(name);
 }

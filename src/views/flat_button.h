@@ -41,7 +41,8 @@ public:
     bool isSelected() const { return selected_; }
     void setMinimumContentHeight(int height);
     void setHorizontalPadding(int padding);
-    // Sets the text and the accessible name together.
+    // Sets the text, which is also the accessible name (with the detail,
+    // when there is one).
     void setLabel(const QString& text);
 
     QSize sizeHint() const override;

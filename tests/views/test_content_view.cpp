@@ -282,7 +282,8 @@ private Q_SLOTS:
             for (QWidget* expected : stops) {
                 key(Qt::Key_Tab);
                 QCOMPARE(focus(), expected);
-                QVERIFY2(!expected->accessibleName().isEmpty(), qPrintable(expected->objectName()));
+                QAccessibleInterface* named = QAccessible::queryAccessibleInterface(expected);
+                QVERIFY2(named && !named->text(QAccessible::Name).isEmpty(), qPrintable(expected->objectName()));
             }
         };
         const auto card = [&](qint64 minutes) -> QWidget* {
@@ -420,6 +421,13 @@ private Q_SLOTS:
         ViewRig::settle();
         auto* now = qobject_cast<FocusButton*>(QApplication::focusWidget());
         QVERIFY(now && now != chosen && now->isChecked() && !chosen->isChecked());
+        // The main menu's shortcuts work from the panel.
+        auto* quit = new QAction(r.view.get());
+        quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+        r.view->addAction(quit);
+        QSignalSpy quits(quit, &QAction::triggered);
+        QTest::keyClick(now, Qt::Key_Q, Qt::ControlModifier);
+        QCOMPARE(quits.count(), 1);
         QTest::keyClick(now, Qt::Key_Escape);
         QVERIFY(!pop->isOpen());
     }
@@ -446,8 +454,13 @@ private Q_SLOTS:
         AboutWindow about;
         about.setView(new AboutView(QStringLiteral("lumora"), QStringLiteral("1"), QStringLiteral("d"),
                                     QStringLiteral("OK"), [] {}));
+        about.setWindowTitle(QStringLiteral("About lumora"));
         about.show();
         QVERIFY(QTest::qWaitForWindowExposed(&about));
+        // A frame named as people know the application.
+        QAccessibleInterface* frame = QAccessible::queryAccessibleInterface(&about);
+        QCOMPARE(frame->role(), QAccessible::Window);
+        QCOMPARE(frame->text(QAccessible::Name), QStringLiteral("About Lumora"));
         QApplication::setActiveWindow(&about);
         QVERIFY(QTest::qWaitForWindowActive(&about));
         QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : &about;
@@ -461,26 +474,29 @@ private Q_SLOTS:
     void focusRingContrast_data()
     {
         QTest::addColumn<bool>("dark");
-        QTest::addColumn<bool>("ringing");
-        QTest::newRow("light start") << false << false;
-        QTest::newRow("dark start") << true << false;
-        QTest::newRow("light stop") << false << true;
-        QTest::newRow("dark stop") << true << true;
+        QTest::addColumn<QString>("control");
+        for (bool dark : {false, true})
+            for (const char* control : {"start", "card", "stop"})
+                QTest::addRow("%s %s", dark ? "dark" : "light", control) << dark << QString::fromLatin1(control);
     }
     void focusRingContrast()
     {
         QFETCH(bool, dark);
-        QFETCH(bool, ringing);
+        QFETCH(QString, control);
         ViewRig r;
         r.view->setPalette(testPalette(dark));
-        if (ringing)
+        if (control == QLatin1String("stop"))
             r.ring();
         QVERIFY(QTest::qWaitForWindowExposed(r.view.get()));
         QApplication::setActiveWindow(r.view.get());
         QVERIFY(QTest::qWaitForWindowActive(r.view.get()));
-        FlatButton* b = ringing ? r.view->ringingOverlay()->stopButton() : r.view->controlSection()->primaryButton();
+        FlatButton* b = control == QLatin1String("stop")   ? r.view->ringingOverlay()->stopButton()
+                        : control == QLatin1String("card") ? r.view->findChild<FlatButton*>(QStringLiteral("preset.10"))
+                                                           : r.view->controlSection()->primaryButton();
         QTRY_VERIFY(b->isVisible());
         b->setFocus(Qt::TabFocusReason);
+        const QString tag = QString::fromLatin1(QTest::currentDataTag()).replace(QLatin1Char(' '), QLatin1Char('-'));
+        r.view->grab().save(testOutputDir() + QStringLiteral("/focus-ring-window-%1.png").arg(tag));
         const QImage picture = b->grab().toImage();
         const qreal ratio = picture.devicePixelRatio();
         const QColor gap = picture.pixelColor(QPoint(int(b->width() / 2 * ratio), int(3.5 * ratio)));
