@@ -74,7 +74,7 @@ public:
 
     QVariant currentValue() const override
     {
-        return std::round(static_cast<ProgressRing*>(widget())->state().progress * 100.0);
+        return accessibility::percentOf(static_cast<ProgressRing*>(widget())->state().progress);
     }
     void setCurrentValue(const QVariant&) override {}
     QVariant maximumValue() const override { return 100.0; }
@@ -181,6 +181,11 @@ void setDescription(QWidget* widget, const QString& description)
 {
     if (widget->accessibleDescription() != description)
         widget->setAccessibleDescription(description);
+}
+
+double percentOf(double fraction)
+{
+    return std::round(fraction * 100.0);
 }
 
 QString displayName()

@@ -16,6 +16,9 @@ namespace accessibility {
 void setName(QWidget* widget, const QString& name);
 void setDescription(QWidget* widget, const QString& description);
 
+// The ring's progress-bar value for a fraction of the countdown: whole percent.
+double percentOf(double fraction);
+
 // The application's name as people see it (the desktop entry's Name).
 QString displayName();
 

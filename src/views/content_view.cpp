@@ -28,7 +28,6 @@
 #include <QShortcut>
 #include <QStackedWidget>
 #include <QVBoxLayout>
-#include <cmath>
 
 using namespace viewstyle;
 
@@ -238,7 +237,7 @@ void ContentView::sync()
     if (header_->text() != title)
         header_->setText(title);
     ring_->setState(ProgressRing::stateOf(timer_));
-    const double ringValue = std::round(ring_->state().progress * 100.0);
+    const double ringValue = accessibility::percentOf(ring_->state().progress);
     if (ringValue != ringValue_) {
         ringValue_ = ringValue;
         QAccessibleValueChangeEvent changed(ring_, ringValue);

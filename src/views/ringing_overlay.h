@@ -30,8 +30,6 @@ public:
     void takeFocus(Qt::FocusReason reason);
     // The card's buttons that can take the focus now, in Tab order.
     QList<FlatButton*> focusableButtons() const;
-    QString title() const { return title_; }
-    QString subtitle() const { return subtitle_; }
 
     FlatButton* stopButton() const { return stop_; }
     FlatButton* restartButton() const { return restart_; }
