@@ -104,6 +104,20 @@ public:
     QAccessibleInterface* parent() const override { return QAccessible::queryAccessibleInterface(qApp); }
 };
 
+// Plain widgets keep Qt's generic interface, except one painted text (the
+// target length) that reads as text. Decided on each call: the interface is
+// made before the widget has its object name.
+class PlainAccessible final : public QAccessibleWidget {
+public:
+    explicit PlainAccessible(QWidget* widget) : QAccessibleWidget(widget) {}
+
+    QAccessible::Role role() const override
+    {
+        return widget()->objectName() == QLatin1String("target.length") ? QAccessible::StaticText
+                                                                        : QAccessibleWidget::role();
+    }
+};
+
 QList<QWidget*> openPopovers()
 {
     QList<QWidget*> open;
@@ -155,21 +169,30 @@ QAccessibleInterface* factory(const QString& className, QObject* object)
         return new WindowAccessible(widget);
     if (className == QLatin1String("SettingsPopover"))
         return new PopoverAccessible(widget);
-    if (object->objectName() == QLatin1String("target.length"))
-        return new QAccessibleWidget(widget, QAccessible::StaticText);
+    if (className == QLatin1String("QWidget"))
+        return new PlainAccessible(widget);
     return nullptr;
 }
 
-void installFactory()
+void installEarly()
 {
-    QAccessible::installFactory(factory);
+    accessibility::install();
 }
 }  // namespace
 
-// Before main: an interface, once made for an object, is kept for its life.
-Q_CONSTRUCTOR_FUNCTION(installFactory)
+// Before main, for the application object: an interface, once made for an
+// object, is kept for its life.
+Q_CONSTRUCTOR_FUNCTION(installEarly)
 
 namespace accessibility {
+
+void install()
+{
+    // The factory installed last is asked first; Qt's own one for widgets
+    // comes with the application object and would answer for plain widgets.
+    QAccessible::removeFactory(factory);
+    QAccessible::installFactory(factory);
+}
 
 void setName(QWidget* widget, const QString& name)
 {

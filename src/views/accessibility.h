@@ -11,6 +11,10 @@ class QWidget;
 // application's tree. The interfaces are installed before any widget exists.
 namespace accessibility {
 
+// Puts Lumora's interfaces ahead of Qt's; done before main and again before
+// the window's widgets are made.
+void install();
+
 // Sets the accessible name only when it differs: every call announces a
 // name change to a listening screen reader, wanted or not.
 void setName(QWidget* widget, const QString& name);

@@ -52,6 +52,7 @@ ContentView::ContentView(QWidget* parent) : ContentView(TimerManager::shared(), 
 ContentView::ContentView(TimerManager& timer, LocalizationManager& l10n, QWidget* parent)
     : QWidget(parent), timer_(timer), l10n_(l10n), lastMode_(timer.mode)
 {
+    accessibility::install();
     setObjectName(QStringLiteral("contentView"));
     setFixedSize(width, height);
     setFocusPolicy(Qt::ClickFocus);

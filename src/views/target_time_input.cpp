@@ -28,7 +28,6 @@ public:
             return;
         const bool resize = text_.size() != text.size();
         text_ = text;
-        setAccessibleName(text);
         if (resize)
             updateGeometry();
         update();
@@ -168,6 +167,9 @@ void TargetTimeInput::sync()
     auto* capsule = static_cast<LengthCapsule*>(capsule_);
     if (d > 0) {
         capsule->setText(formatDuration(d, l10n_));
+        // Only a capsule on screen speaks; showing the page syncs.
+        if (isVisible())
+            accessibility::setName(capsule, capsule->text());
         capsule->setVisible(true);
         hint_->setVisible(false);
     } else {

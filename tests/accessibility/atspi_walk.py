@@ -235,6 +235,13 @@ def run(language, table):
               language + ": the panel leaves the tree when it closes")
     listener.deregister("object:state-changed:focused")
 
+    # Until a time: the length capsule is a named text.
+    press(find(nodes, Atspi.Role.RADIO_BUTTON, table["mode.targetTime"])[0])
+    pump(0.5)
+    lengths = [n for n in walk(frame, []) if showing(n) and role(n) in (Atspi.Role.LABEL, Atspi.Role.STATIC)
+               and n.get_name().endswith(table["unit.second"])]
+    check(len(lengths) == 1, language + ": the length capsule is a named text: %s" % [n.get_name() for n in lengths])
+
     # A running countdown: each name is sent only when it changes.
     custom = find(nodes, Atspi.Role.RADIO_BUTTON, table["mode.custom"])
     press(custom[0])
