@@ -3,6 +3,7 @@
 #include "build_config.h"
 #include "views/focus_button.h"
 #include "views/progress_ring.h"
+#include "views/ringing_overlay.h"
 
 #include <QAccessibleApplication>
 #include <QAccessibleWidget>
@@ -48,7 +49,7 @@ public:
     void doAction(const QString& name) override
     {
         if (name == pressAction()) {
-            if (button()->isEnabled() && button()->isVisible())
+            if (button()->isEnabled() && button()->isVisible() && !covered())
                 button()->click();
             return;
         }
@@ -57,6 +58,15 @@ public:
 
 private:
     FocusButton* button() const { return static_cast<FocusButton*>(widget()); }
+
+    // Under the ringing card nothing can be pressed, by any means.
+    bool covered() const
+    {
+        const auto cards = button()->window()->findChildren<RingingOverlay*>();
+        return std::any_of(cards.begin(), cards.end(), [this](RingingOverlay* card) {
+            return card->isVisible() && !card->isAncestorOf(button());
+        });
+    }
 };
 
 // The ring: its name says the remaining time and the state; its value is

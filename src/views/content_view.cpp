@@ -255,14 +255,17 @@ void ContentView::sync()
     if (target_)
         target_->sync();
     const bool ringing = timer_.isRinging;
-    // The card comes up before the controls change under it, and goes away
-    // only once the focus is back on the main button.
-    if (ringing)
+    // The card comes up and takes the focus before the controls change
+    // under it, and goes away only once the focus is back on the controls.
+    if (ringing) {
         overlay_->sync();
+        syncFocusWithRinging(true);
+    }
     controls_->sync();
-    syncFocusWithRinging(ringing);
-    if (!ringing)
+    if (!ringing) {
+        syncFocusWithRinging(false);
         overlay_->sync();
+    }
     gear_->setEnabled(!timer_.isRinging);
     const QString settings = l10n_.localized("status.settings").remove(QChar(0x2026)).remove(QStringLiteral("...")).trimmed();
     if (gear_->accessibleName() != settings) {

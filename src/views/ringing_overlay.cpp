@@ -179,7 +179,7 @@ void RingingOverlay::takeFocus(Qt::FocusReason reason)
 {
     focusReason_ = reason;
     FlatButton* target = defaultButton();
-    if (isVisible() && target->isVisibleTo(this))
+    if (target->isVisibleTo(this))
         target->setFocus(reason);
     else
         setFocus(reason);

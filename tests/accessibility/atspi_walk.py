@@ -293,6 +293,10 @@ def run(language, table):
     check(bool(restart) and wait_for(lambda: states(restart[0]).contains(Atspi.StateType.FOCUSED), 5),
           language + ": the restart button has the focus")
     alert_listener.deregister("object:state-changed:showing")
+    # The controls under the card cannot be pressed, by keyboard or otherwise.
+    press(find(nodes, Atspi.Role.PUSH_BUTTON, table["control.reset"])[0])
+    pump(1.0)
+    check(cards and showing(cards[0]), language + ": the covered reset button does nothing while it rings")
     stop = find(nodes, Atspi.Role.PUSH_BUTTON, table["ring.stop"])
     if stop:
         press(stop[0])
