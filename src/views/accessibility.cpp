@@ -9,26 +9,29 @@
 #include <QAccessibleWidget>
 #include <QApplication>
 #include <QWidget>
+#include <algorithm>
 #include <cmath>
 
 namespace {
 
-// A painted button: a push button, or a radio button when it is one choice
-// of an exclusive group.
+// A painted button: a push button, a check box when it toggles (the
+// switches), or a radio button when it is one choice of an exclusive group.
 class ButtonAccessible final : public QAccessibleWidget {
 public:
     explicit ButtonAccessible(FocusButton* button) : QAccessibleWidget(button, QAccessible::Button) {}
 
     QAccessible::Role role() const override
     {
-        return button()->isChoice() ? QAccessible::RadioButton : QAccessible::Button;
+        if (button()->isChoice())
+            return QAccessible::RadioButton;
+        return button()->isCheckable() ? QAccessible::CheckBox : QAccessible::Button;
     }
 
     QAccessible::State state() const override
     {
         QAccessible::State s = QAccessibleWidget::state();
         s.pressed = button()->isDown();
-        if (button()->isChoice()) {
+        if (button()->isCheckable()) {
             s.checkable = true;
             s.checked = button()->isChecked();
         }

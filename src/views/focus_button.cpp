@@ -2,6 +2,7 @@
 
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <algorithm>
 
 FocusButton::FocusButton(QWidget* parent) : QAbstractButton(parent)
 {

@@ -227,6 +227,10 @@ def run(language, table):
               language + ": notification and theme rows are radio buttons")
         check([n.get_name() for n in rows if states(n).contains(Atspi.StateType.CHECKED)]
               == [table["notify.desktop"], table["theme.system"]], language + ": the chosen rows are checked")
+        switches = find(inside, Atspi.Role.CHECK_BOX)
+        check([(n.get_name(), states(n).contains(Atspi.StateType.CHECKED)) for n in switches]
+              == [(table["settings.launch"], False), (table["settings.bringFront"], True),
+                  (table["settings.showRestart"], True)], language + ": the switches are check boxes with their state")
         closes = find(inside, Atspi.Role.PUSH_BUTTON, table["menu.close"])
         check(len(closes) == 1, language + ": the close control is a named push button")
         if closes:
