@@ -1,8 +1,10 @@
 #include "app/about_window.h"
 
 #include "views/about_view.h"
+#include "views/shortcut_relay.h"
 
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QWindow>
@@ -47,4 +49,19 @@ void AboutWindow::mousePressEvent(QMouseEvent* event)
         return;
     }
     QWidget::mousePressEvent(event);
+}
+
+void AboutWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (event->matches(QKeySequence::Cancel) || event->matches(QKeySequence::Close)
+        || QKeySequence(event->keyCombination()) == QKeySequence(Qt::CTRL | Qt::Key_W)) {
+        close();
+        event->accept();
+        return;
+    }
+    if (shortcutrelay::relay(event, this)) {
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }

@@ -19,6 +19,8 @@ public:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    // Escape and Ctrl+W close it; the main menu's shortcuts work here too.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QPointer<QWidget> view_;

@@ -3,6 +3,7 @@
 #include "localization/localization_manager.h"
 #include "platform/app_notification_center.h"
 #include "timer/timer_manager.h"
+#include "views/accessibility.h"
 #include "views/control_section.h"
 #include "views/custom_input.h"
 #include "views/flat_button.h"
@@ -12,9 +13,13 @@
 #include "views/ringing_overlay.h"
 #include "views/settings_popover.h"
 #include "views/settings_view.h"
+#include "views/shortcut_relay.h"
 #include "views/target_time_input.h"
 #include "views/view_style.h"
 
+#include <QAccessible>
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -30,13 +35,13 @@ namespace {
 constexpr int cornerRadius = 12;
 constexpr int gearSide = 28;
 
-// `root` and its descendants, in the order of the focus chain.
-QList<QWidget*> focusChainOf(QWidget* root)
+// The descendants of `root` that can take the focus, in the order they were
+// made, which is the order they read in.
+QList<QWidget*> focusablesOf(QWidget* root)
 {
-    QList<QWidget*> chain{root};
-    for (QWidget* w = root->nextInFocusChain(); w != root && root->isAncestorOf(w); w = w->nextInFocusChain())
-        chain.append(w);
-    return chain;
+    QList<QWidget*> all = root->findChildren<QWidget*>();
+    all.removeIf([](QWidget* w) { return w->focusPolicy() == Qt::NoFocus; });
+    return all;
 }
 }  // namespace
 
@@ -47,6 +52,7 @@ ContentView::ContentView(QWidget* parent) : ContentView(TimerManager::shared(), 
 ContentView::ContentView(TimerManager& timer, LocalizationManager& l10n, QWidget* parent)
     : QWidget(parent), timer_(timer), l10n_(l10n), lastMode_(timer.mode)
 {
+    accessibility::install();
     setObjectName(QStringLiteral("contentView"));
     setFixedSize(width, height);
     setFocusPolicy(Qt::ClickFocus);
@@ -95,6 +101,8 @@ ContentView::ContentView(TimerManager& timer, LocalizationManager& l10n, QWidget
     gear_->raise();
 
     popover_ = new SettingsPopover(this);
+    // Keys the panel does not use reach the main menu's shortcuts.
+    popover_->installEventFilter(this);
     // A fresh panel each time the popover opens, on the same timer and texts.
     popover_->setContentFactory([this](QWidget* parent, std::function<void()> close) {
         return new SettingsView(timer_, l10n_, std::move(close), parent);
@@ -117,6 +125,7 @@ ContentView::ContentView(TimerManager& timer, LocalizationManager& l10n, QWidget
     connect(&l10n, &LocalizationManager::objectWillChange, this, &ContentView::scheduleSync);
     cancellables_.push_back(
         timer.mode.sink(receiveOnMain<TimerMode>(this, [this](TimerMode mode) { onModeChanged(mode); })));
+    restoreTabOrder();
     sync();
 }
 
@@ -148,10 +157,24 @@ bool ContentView::showSettings() const
 
 void ContentView::setShowSettings(bool show)
 {
-    if (show)
-        popover_->openUnder(gear_);
-    else
+    if (!show) {
         popover_->hide();
+        return;
+    }
+    const bool wasOpen = popover_->isOpen();
+    const bool keyboard = gear_->hasKeyboardFocus() || !gear_->underMouse();
+    popover_->openUnder(gear_);
+    // The panel takes the keyboard as it opens, at its first control, so
+    // a screen reader follows it there.
+    if (wasOpen || !popover_->content())
+        return;
+    for (QWidget* w = popover_->content()->nextInFocusChain(); popover_->content()->isAncestorOf(w);
+         w = w->nextInFocusChain()) {
+        if ((w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(popover_) && w->isEnabled()) {
+            w->setFocus(keyboard ? Qt::TabFocusReason : Qt::PopupFocusReason);
+            break;
+        }
+    }
 }
 
 CustomInput* ContentView::customInput() const
@@ -177,22 +200,21 @@ void ContentView::addPage(QWidget* page) const
 {
     pages_->addWidget(page);
     // Made late, the page comes last in the Tab order; it belongs between
-    // the mode selector and the controls, so what came after it moves
-    // behind it, one focusable widget at a time (setTabOrder ignores the
-    // others, and none of these has a focus proxy).
-    QWidget* last = nullptr;
-    for (QWidget* w : focusChainOf(page))
-        if (w->focusPolicy() != Qt::NoFocus)
-            last = w;
-    if (!last)
-        return;
-    for (QWidget* root : {static_cast<QWidget*>(controls_), static_cast<QWidget*>(overlay_), static_cast<QWidget*>(gear_)})
-        for (QWidget* w : focusChainOf(root)) {
-            if (w->focusPolicy() == Qt::NoFocus)
-                continue;
-            QWidget::setTabOrder(last, w);
-            last = w;
-        }
+    // the mode selector and the controls.
+    restoreTabOrder();
+}
+
+void ContentView::restoreTabOrder() const
+{
+    QList<QWidget*> order{gear_};
+    order += focusablesOf(modes_);
+    for (int i = 0; i < pages_->count(); ++i)
+        order += focusablesOf(pages_->widget(i));
+    order += focusablesOf(controls_);
+    order += overlay_;
+    order += focusablesOf(overlay_);
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
 QWidget* ContentView::modeContent() const
@@ -217,6 +239,12 @@ void ContentView::sync()
     if (header_->text() != title)
         header_->setText(title);
     ring_->setState(ProgressRing::stateOf(timer_));
+    const double ringValue = accessibility::percentOf(ring_->state().progress);
+    if (ringValue != ringValue_) {
+        ringValue_ = ringValue;
+        QAccessibleValueChangeEvent changed(ring_, ringValue);
+        QAccessible::updateAccessibility(&changed);
+    }
     modes_->sync();
     QWidget* page = timer_.mode == TimerMode::custom       ? static_cast<QWidget*>(customInput())
                      : timer_.mode == TimerMode::targetTime ? static_cast<QWidget*>(targetTimeInput())
@@ -227,17 +255,85 @@ void ContentView::sync()
         custom_->sync();
     if (target_)
         target_->sync();
+    const bool ringing = timer_.isRinging;
+    // The card comes up and takes the focus before the controls change
+    // under it, and goes away only once the focus is back on the controls.
+    if (ringing) {
+        overlay_->sync();
+        syncFocusWithRinging(true);
+    }
     controls_->sync();
-    overlay_->sync();
+    if (!ringing) {
+        syncFocusWithRinging(false);
+        overlay_->sync();
+    }
     gear_->setEnabled(!timer_.isRinging);
     const QString settings = l10n_.localized("status.settings").remove(QChar(0x2026)).remove(QStringLiteral("...")).trimmed();
     if (gear_->accessibleName() != settings) {
         gear_->setAccessibleName(settings);
         gear_->setToolTip(settings);
     }
+    accessibility::setName(popover_, l10n_.localized("settings.title"));
+    // The view itself holds the focus at first (Space starts from there).
+    accessibility::setName(this, l10n_.localized("title.default"));
     // The gear stays above the overlay, which raises itself when it shows.
     if (children().constLast() != gear_)
         gear_->raise();
+}
+
+void ContentView::syncFocusWithRinging(bool ringing)
+{
+    if (ringing == wasRinging_)
+        return;
+    wasRinging_ = ringing;
+    QWidget* focused = focusWidget();
+    auto* button = qobject_cast<FocusButton*>(focused);
+    const Qt::FocusReason reason = button && button->hasKeyboardFocus() ? Qt::TabFocusReason : Qt::OtherFocusReason;
+    if (ringing) {
+        overlay_->takeFocus(reason);
+        return;
+    }
+    // Back to the main button, unless the focus already went elsewhere on
+    // purpose (a page field, the panel).
+    if (!focused || focused == this || overlay_->isAncestorOf(focused) || focused == overlay_)
+        controls_->focusTarget()->setFocus(reason);
+}
+
+bool ContentView::focusNextPrevChild(bool next)
+{
+    // While it rings the card is all there is to the keyboard.
+    if (!timer_.isRinging)
+        return QWidget::focusNextPrevChild(next);
+    const QList<FlatButton*> buttons = overlay_->focusableButtons();
+    if (buttons.isEmpty()) {
+        overlay_->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+        return true;
+    }
+    const qsizetype at = buttons.indexOf(focusWidget());
+    const qsizetype n = buttons.size();
+    const qsizetype to = at < 0 ? (next ? 0 : n - 1) : (at + (next ? 1 : n - 1)) % n;
+    buttons[to]->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
+}
+
+bool ContentView::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == popover_ && event->type() == QEvent::KeyPress
+        && shortcutrelay::relay(static_cast<QKeyEvent*>(event), popover_)) {
+        event->accept();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void ContentView::openContextMenu()
+{
+    // The same request the context-menu key makes, from the focused control
+    // up to the window that owns the menu.
+    QWidget* target = focusWidget() ? focusWidget() : this;
+    const QPoint at = target->rect().center();
+    QContextMenuEvent request(QContextMenuEvent::Keyboard, at, target->mapToGlobal(at));
+    QApplication::sendEvent(target, &request);
 }
 
 void ContentView::paintEvent(QPaintEvent*)
@@ -259,7 +355,16 @@ void ContentView::keyPressEvent(QKeyEvent* event)
     // Space starts or pauses unless a text field is taking the typing.
     if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier
         && !qobject_cast<QLineEdit*>(focusWidget())) {
-        controls_->triggerDefault();
+        // While it rings, only the card's buttons can be reached.
+        if (timer_.isRinging)
+            overlay_->defaultButton()->click();
+        else
+            controls_->triggerDefault();
+        event->accept();
+        return;
+    }
+    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+        openContextMenu();
         event->accept();
         return;
     }

@@ -61,12 +61,19 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
     void scheduleSync();
     void onModeChanged(TimerMode mode);
+    // Tab walks the window as it reads: the gear, the mode selector, the
+    // current page, the controls, and (while it rings) only the card.
+    void restoreTabOrder() const;
+    void syncFocusWithRinging(bool ringing);
+    void openContextMenu();
 
     TimerManager& timer_;
     LocalizationManager& l10n_;
@@ -86,5 +93,7 @@ private:
     TimerMode lastMode_;
     bool syncPending_ = false;
     bool focusedOnce_ = false;
+    bool wasRinging_ = false;
+    double ringValue_ = -1;
     Cancellables cancellables_;
 };

@@ -64,12 +64,40 @@ void ControlSection::sync()
     primary_->setTint(ringing ? FlatButton::Tint::red : FlatButton::Tint::accent);
     primary_->setSymbol(ringing ? QStringLiteral("bell.slash.fill") : QStringLiteral("play.fill"), 12);
     primary_->setLabel(ringing ? l10n_.localized("control.stopRinging") : timer_.startButtonTitle());
-    primary_->setEnabled(!(running && !paused && !ringing));
-
     pause_->setLabel(l10n_.localized("control.pause"));
-    pause_->setEnabled(running && !paused);
     reset_->setLabel(l10n_.localized("control.reset"));
-    reset_->setEnabled(running || paused || ringing);
+
+    const bool primaryOn = !(running && !paused && !ringing);
+    const bool pauseOn = running && !paused;
+    const bool resetOn = running || paused || ringing;
+    FlatButton* focused = nullptr;
+    for (FlatButton* b : {primary_, pause_, reset_})
+        if (b->hasFocus())
+            focused = b;
+    const bool keyboard = focused && focused->hasKeyboardFocus();
+    // What becomes pressable first, so that the focus never falls out of the
+    // section on the way.
+    primary_->setEnabled(primary_->isEnabled() || primaryOn);
+    pause_->setEnabled(pause_->isEnabled() || pauseOn);
+    reset_->setEnabled(reset_->isEnabled() || resetOn);
+    // A control that is about to go dead hands the focus to the main button
+    // (or, while that is locked by a running countdown, to pause): never to
+    // reset, so a second Space cannot throw the countdown away.
+    const bool focusedGoesDead = (focused == primary_ && !primaryOn) || (focused == pause_ && !pauseOn)
+                                 || (focused == reset_ && !resetOn);
+    if (focusedGoesDead && !ringing) {
+        FlatButton* heir = primaryOn ? primary_ : pauseOn ? pause_ : nullptr;
+        if (heir)
+            heir->setFocus(keyboard ? Qt::TabFocusReason : Qt::OtherFocusReason);
+    }
+    primary_->setEnabled(primaryOn);
+    pause_->setEnabled(pauseOn);
+    reset_->setEnabled(resetOn);
+}
+
+FlatButton* ControlSection::focusTarget() const
+{
+    return !primary_->isEnabled() && pause_->isEnabled() ? pause_ : primary_;
 }
 
 void ControlSection::triggerDefault()

@@ -19,6 +19,10 @@ public:
     // when it can be pressed, else pause.
     void triggerDefault();
 
+    // Where the keyboard goes back to: the main button, or pause while a
+    // running countdown locks it.
+    FlatButton* focusTarget() const;
+
     FlatButton* primaryButton() const { return primary_; }
     FlatButton* pauseButton() const { return pause_; }
     FlatButton* resetButton() const { return reset_; }

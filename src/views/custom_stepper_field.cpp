@@ -1,5 +1,6 @@
 #include "views/custom_stepper_field.h"
 
+#include "views/accessibility.h"
 #include "views/flat_button.h"
 #include "views/number_field.h"
 #include "views/view_style.h"
@@ -26,9 +27,10 @@ CustomStepperField::CustomStepperField(qint64 lower, qint64 upper, Getter get, S
         b->setFixedSize(20, 20);
         return b;
     };
+    // Made in the order they read, which Tab follows.
     minus_ = makeStep(QStringLiteral("minus"));
-    plus_ = makeStep(QStringLiteral("plus"));
     field_ = new NumberField(this);
+    plus_ = makeStep(QStringLiteral("plus"));
     const QFont digits = viewstyle::digitsFont(22, QFont::Light);
     field_->setDigitsFont(digits);
     field_->setFixedWidth(52);
@@ -57,9 +59,9 @@ void CustomStepperField::sync(const QString& label, bool locked, const QString& 
     viewstyle::setInk(caption_, viewstyle::secondary(palette()));
     minus_->setEnabled(!locked && v > lower_);
     plus_->setEnabled(!locked && v < upper_);
-    minus_->setAccessibleName(decrease);
-    plus_->setAccessibleName(increase);
-    field_->setAccessibleName(label);
+    accessibility::setName(minus_, decrease);
+    accessibility::setName(plus_, increase);
+    accessibility::setName(field_, label);
     field_->setEnabled(!locked);
     field_->setLook(locked ? 0.03 : 0.07, locked ? 0.05 : 0.1, 8);
     field_->setValue(v);

@@ -67,6 +67,8 @@ void FlatButton::setDetailFont(const QFont& font)
 
 void FlatButton::setSelected(bool selected)
 {
+    if (isChoice())
+        setChosen(selected);
     if (selected_ == selected)
         return;
     selected_ = selected;
@@ -91,7 +93,9 @@ void FlatButton::setLabel(const QString& label)
         setText(label);
         updateGeometry();
     }
-    const QString name = detail_.isEmpty() ? label : label + QLatin1Char(' ') + detail_;
+    // A new text already tells assistive technology of the new name (the
+    // button's text is its name); a second announcement would repeat it.
+    const QString name = detail_.isEmpty() ? QString() : label + QLatin1Char(' ') + detail_;
     if (accessibleName() != name)
         setAccessibleName(name);
 }
@@ -210,13 +214,16 @@ void FlatButton::paintEvent(QPaintEvent*)
         p.strokePath(inner, QPen(c.stroke, 1));
     }
     if (showsFocusRing()) {
+        // A filled control gets the accent ring at its edge with a gap of
+        // window colour inside, so the ring stands out against the fill as
+        // well as against the window in both themes.
         QPainterPath ring;
         ring.addRoundedRect(shape.adjusted(1, 1, -1, -1), r - 1, r - 1);
-        p.strokePath(ring, QPen(withAlpha(accent(palette()), look_ == Look::prominent ? 1.0 : 0.75), 2));
+        p.strokePath(ring, QPen(accent(palette()), 2));
         if (look_ == Look::prominent || selected_) {
-            QPainterPath inner;
-            inner.addRoundedRect(shape.adjusted(2.5, 2.5, -2.5, -2.5), r - 2.5, r - 2.5);
-            p.strokePath(inner, QPen(withAlpha(Qt::white, 0.8), 1));
+            QPainterPath gap;
+            gap.addRoundedRect(shape.adjusted(3, 3, -3, -3), qMax<qreal>(r - 3, 0), qMax<qreal>(r - 3, 0));
+            p.strokePath(gap, QPen(palette().color(QPalette::Window), 2));
         }
     }
 

@@ -35,12 +35,14 @@ public:
     QString detail() const { return detail_; }
     void setTextFont(const QFont& font);
     void setDetailFont(const QFont& font);
-    // The highlighted state of segments and cards (they do not toggle).
+    // The highlighted state of segments and cards (they do not toggle);
+    // for a choice also its checked state.
     void setSelected(bool selected);
     bool isSelected() const { return selected_; }
     void setMinimumContentHeight(int height);
     void setHorizontalPadding(int padding);
-    // Sets the text and the accessible name together.
+    // Sets the text, which is also the accessible name (with the detail,
+    // when there is one).
     void setLabel(const QString& text);
 
     QSize sizeHint() const override;

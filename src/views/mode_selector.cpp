@@ -35,6 +35,7 @@ ModeSelector::ModeSelector(TimerManager& timer, LocalizationManager& l10n, QWidg
         auto* b = new FlatButton(FlatButton::Look::segment, this);
         b->setHorizontalPadding(12);
         b->setObjectName(QStringLiteral("mode.") + rawValue(mode));
+        b->makeChoice();
         connect(b, &FlatButton::clicked, this, [this, mode] {
             if (!timer_.isRunning)
                 timer_.mode = mode;

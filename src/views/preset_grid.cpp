@@ -31,6 +31,7 @@ PresetGrid::PresetGrid(TimerManager& timer, LocalizationManager& l10n, QWidget* 
             const qint64 minutes = timer.presets[std::size_t(r * columns + c)].minutes;
             auto* card = new FlatButton(FlatButton::Look::card, this);
             card->setObjectName(QStringLiteral("preset.%1").arg(minutes));
+            card->makeChoice();
             card->setTextFont(viewstyle::digitsFont(15, QFont::DemiBold));
             card->setDetailFont(viewstyle::font(11, QFont::Medium));
             card->setMinimumContentHeight(cardHeight);

@@ -1,6 +1,7 @@
 #include "views/progress_ring.h"
 
 #include "timer/timer_manager.h"
+#include "views/accessibility.h"
 #include "views/view_style.h"
 
 #include <QConicalGradient>
@@ -35,7 +36,7 @@ void ProgressRing::setState(const State& state)
     const bool newSecond = state.remainingSeconds != state_.remainingSeconds;
     const double target = state.progress;
     state_ = state;
-    setAccessibleName(state.display + QStringLiteral(", ") + state.status);
+    accessibility::setName(this, state.display + QStringLiteral(", ") + state.status);
     glide_.stop();
     // Only a new second glides; a reset or a new start jumps, and a hidden
     // ring does not animate at all. Nor does a step too small to see (a

@@ -2,10 +2,13 @@
 
 #include "localization/localization_manager.h"
 #include "timer/timer_manager.h"
+#include "views/accessibility.h"
 #include "views/flat_button.h"
 #include "views/symbol.h"
 #include "views/view_style.h"
 
+#include <QAccessible>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <cmath>
@@ -36,6 +39,8 @@ RingingOverlay::RingingOverlay(TimerManager& timer, LocalizationManager& l10n, Q
     setObjectName(QStringLiteral("ringingOverlay"));
     // Clicks on the backdrop stay here: nothing under it can be pressed.
     setAttribute(Qt::WA_NoMousePropagation);
+    // It holds the keyboard itself while its buttons are still on their way.
+    setFocusPolicy(Qt::ClickFocus);
     const auto makeButton = [this](const char* name, const QString& symbolName, FlatButton::Tint tint) {
         auto* b = new FlatButton(FlatButton::Look::prominent, this);
         b->setObjectName(QString::fromLatin1(name));
@@ -84,6 +89,9 @@ void RingingOverlay::sync()
 {
     title_ = l10n_.localized("ring.title");
     subtitle_ = l10n_.localized("ring.subtitle");
+    // Read out as an alert when the card shows, in the current language.
+    accessibility::setName(this, title_);
+    accessibility::setDescription(this, subtitle_);
     restart_->setLabel(l10n_.localized("ring.restart"));
     stop_->setLabel(l10n_.localized("ring.stop"));
     const bool withRestart = timer_.showRestartOnExpire();
@@ -112,6 +120,7 @@ void RingingOverlay::setShown(bool shown)
     if (!window()->isVisible()) {
         fade_ = shown ? 1 : 0;
         finishTransition();
+        announce();
         return;
     }
     // The whole overlay glides as one picture; its buttons join at the end.
@@ -125,6 +134,16 @@ void RingingOverlay::setShown(bool shown)
     transition_.setEndValue(shown ? 1.0 : 0.0);
     fade_ = shown ? 0.0 : 1.0;
     transition_.start();
+    announce();
+}
+
+void RingingOverlay::announce()
+{
+    // Screen readers speak an alert's name and description when it shows.
+    if (!shown_)
+        return;
+    QAccessibleEvent alert(this, QAccessible::Alert);
+    QAccessible::updateAccessibility(&alert);
 }
 
 void RingingOverlay::finishTransition()
@@ -134,9 +153,49 @@ void RingingOverlay::finishTransition()
     stop_->show();
     restart_->setVisible(timer_.showRestartOnExpire());
     setVisible(shown_);
-    if (shown_)
+    if (shown_) {
         layoutCard();
+        if (hasFocus())
+            defaultButton()->setFocus(focusReason_);
+    }
     update();
+}
+
+FlatButton* RingingOverlay::defaultButton() const
+{
+    return timer_.showRestartOnExpire() ? restart_ : stop_;
+}
+
+QList<FlatButton*> RingingOverlay::focusableButtons() const
+{
+    QList<FlatButton*> buttons;
+    for (FlatButton* b : {restart_, stop_})
+        if (b->isVisibleTo(this) && b->isEnabled())
+            buttons.append(b);
+    return buttons;
+}
+
+void RingingOverlay::takeFocus(Qt::FocusReason reason)
+{
+    focusReason_ = reason;
+    FlatButton* target = defaultButton();
+    if (target->isVisibleTo(this))
+        target->setFocus(reason);
+    else
+        setFocus(reason);
+}
+
+void RingingOverlay::keyPressEvent(QKeyEvent* event)
+{
+    // The card itself has the focus only during its transition.
+    const int key = event->key();
+    if (shown_ && event->modifiers() == Qt::NoModifier
+        && (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter)) {
+        defaultButton()->click();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void RingingOverlay::resizeEvent(QResizeEvent* event)

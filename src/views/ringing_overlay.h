@@ -22,6 +22,15 @@ public:
 
     void sync();
 
+    // The button Space, Enter and the first focus go to: restart when it is
+    // offered, else stop.
+    FlatButton* defaultButton() const;
+    // Gives the keyboard to the card: its default button, or the card
+    // itself until the buttons join at the end of the transition.
+    void takeFocus(Qt::FocusReason reason);
+    // The card's buttons that can take the focus now, in Tab order.
+    QList<FlatButton*> focusableButtons() const;
+
     FlatButton* stopButton() const { return stop_; }
     FlatButton* restartButton() const { return restart_; }
     double bellScale() const { return bellScale_; }
@@ -30,11 +39,13 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     void setShown(bool shown);
     void finishTransition();
+    void announce();
     void layoutCard();
     void paintContent(QPainter& p);
     QRectF bellRect() const;
@@ -48,6 +59,7 @@ private:
     QRect card_;
     double bellScale_ = 1.0;
     bool shown_ = false;
+    Qt::FocusReason focusReason_ = Qt::OtherFocusReason;
     double fade_ = 0;
     QPixmap snapshot_;
     QVariantAnimation transition_;

@@ -21,6 +21,7 @@ SettingsOptionRow* SettingsOptionGroup::addOption(const QString& symbolName)
     if (!rows_.isEmpty())
         column_->addWidget(new Divider(dividerIndent, this));
     auto* row = new SettingsOptionRow(symbolName, this);
+    row->makeChoice();
     column_->addWidget(row);
     rows_.append(row);
     return row;

@@ -33,6 +33,8 @@ void SettingsOptionRow::setTexts(const QString& title, const QString& descriptio
 
 void SettingsOptionRow::setSelected(bool selected)
 {
+    if (isChoice())
+        setChosen(selected);
     if (selected == selected_)
         return;
     selected_ = selected;
@@ -78,7 +80,7 @@ void SettingsOptionRow::paintEvent(QPaintEvent*)
     if (showsFocusRing()) {
         QPainterPath ring;
         ring.addRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 7, 7);
-        p.strokePath(ring, QPen(withAlpha(accent(pal), 0.75), 2));
+        p.strokePath(ring, QPen(accent(pal), 2));
     }
     const QRect area = labelArea(rect());
     if (selected_) {

@@ -6,6 +6,7 @@
 #include "services/updater.h"
 #include "services/updater_controller.h"
 #include "timer/timer_manager.h"
+#include "views/accessibility.h"
 #include "views/divider.h"
 #include "views/flat_button.h"
 #include "views/settings_option_group.h"
@@ -181,6 +182,7 @@ void SettingsView::sync()
         return t;
     };
     title_->setText(text(QStringLiteral("settings.title")));
+    accessibility::setName(close_, text(QStringLiteral("menu.close")));
     setInk(title_, primary(palette()));
     launch_->setTexts(text(QStringLiteral("settings.launch")));
     launch_->toggle()->setChecked(timer_.launchAtLogin());

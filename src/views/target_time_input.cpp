@@ -2,6 +2,7 @@
 
 #include "localization/localization_manager.h"
 #include "timer/timer_manager.h"
+#include "views/accessibility.h"
 #include "views/number_field.h"
 #include "views/symbol.h"
 #include "views/view_style.h"
@@ -126,6 +127,7 @@ TargetTimeInput::TargetTimeInput(TimerManager& timer, LocalizationManager& l10n,
     column->addLayout(row);
 
     capsule_ = new LengthCapsule(this);
+    capsule_->setObjectName(QStringLiteral("target.length"));
     hint_ = new QLabel(this);
     hint_->setFont(viewstyle::font(11));
     column->addWidget(capsule_, 0, Qt::AlignHCenter);
@@ -169,8 +171,8 @@ void TargetTimeInput::sync()
     for (QLabel* l : {caption_, hourCaption_, minuteCaption_, hint_})
         setInk(l, secondary(pal));
     setInk(colon_, tertiary(pal));
-    hour_->setAccessibleName(hourCaption_->text());
-    minute_->setAccessibleName(minuteCaption_->text());
+    accessibility::setName(hour_, hourCaption_->text());
+    accessibility::setName(minute_, minuteCaption_->text());
     hour_->setEnabled(!locked);
     minute_->setEnabled(!locked);
     hour_->setLook(0.07, 0.12, 8);
@@ -182,6 +184,9 @@ void TargetTimeInput::sync()
     auto* capsule = static_cast<LengthCapsule*>(capsule_);
     if (d > 0) {
         capsule->setText(formatDuration(d, l10n_));
+        // Only a capsule on screen speaks; showing the page syncs.
+        if (isVisible())
+            accessibility::setName(capsule, capsule->text());
         capsule->setVisible(true);
         hint_->setVisible(false);
     } else {

@@ -13,13 +13,32 @@
 #include "views/settings_popover.h"
 #include "views/target_time_input.h"
 
+#include "app/about_window.h"
+#include "views/about_view.h"
+#include "views/focus_button.h"
+
 #include <QAccessible>
+#include <QAction>
+#include <QSignalSpy>
+#include <cmath>
 #include <QLabel>
 #include <QScreen>
 
 Q_DECLARE_METATYPE(std::function<void(ViewRig&)>)
 
 using Setup = std::function<void(ViewRig&)>;
+
+// Counts the context-menu requests that come from the keyboard.
+struct ContextMenuProbe : QObject {
+    int keyboardRequests = 0;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::ContextMenu
+            && static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard)
+            ++keyboardRequests;
+        return false;
+    }
+};
 
 class TestContentView : public QObject {
     Q_OBJECT
@@ -242,59 +261,254 @@ private Q_SLOTS:
         QCOMPARE(o->bellScale(), 1.0);
     }
 
-    void keyboardAlone()
+    // The whole window with the keyboard alone: after every step the focus
+    // is where a keyboard user expects it, and nothing under the ringing
+    // card can be reached.
+    void keyboardWalk()
     {
         ViewRig r;
-        // Without a window manager, activation only takes once the window
-        // is on screen.
         QVERIFY(QTest::qWaitForWindowExposed(r.view.get()));
-        r.view->activateWindow();
         QApplication::setActiveWindow(r.view.get());
         QVERIFY(QTest::qWaitForWindowActive(r.view.get()));
-        r.view->setFocus();
-        // Space with no text field focused starts and pauses.
-        QTest::keyClick(r.view.get(), Qt::Key_Space);
-        QVERIFY(r.timer.isRunning);
-        r.settle();
-        QTest::keyClick(r.view.get(), Qt::Key_Space);
-        QVERIFY(r.timer.isPaused);
-        r.settle();
-        QTest::keyClick(r.view.get(), Qt::Key_Space);
-        QVERIFY(!r.timer.isPaused);
-        r.clock.advance(11 * 60'000);
-        QTRY_VERIFY(r.timer.isRinging);
-        r.settle();
-        // Escape ends the alarm.
-        QTest::keyClick(r.view.get(), Qt::Key_Escape);
-        QVERIFY(!r.timer.isRinging && !r.timer.isRunning);
-        r.settle();
+        ContentView* v = r.view.get();
+        ControlSection* c = v->controlSection();
+        ModeSelector* modes = v->modeSelector();
+        const auto focus = [] { return QApplication::focusWidget(); };
+        const auto key = [v](int k, Qt::KeyboardModifiers m = Qt::NoModifier) {
+            QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : v;
+            QTest::keyClick(target, Qt::Key(k), m);
+            ViewRig::settle();
+        };
+        const auto walk = [&](const QList<QWidget*>& stops) {
+            for (QWidget* expected : stops) {
+                key(Qt::Key_Tab);
+                QCOMPARE(focus(), expected);
+                QAccessibleInterface* named = QAccessible::queryAccessibleInterface(expected);
+                QVERIFY2(named && !named->text(QAccessible::Name).isEmpty(), qPrintable(expected->objectName()));
+            }
+        };
+        const auto card = [&](qint64 minutes) -> QWidget* {
+            return v->findChild<FlatButton*>(QStringLiteral("preset.%1").arg(minutes));
+        };
 
-        // Tab reaches every enabled control, each with a name.
-        QSet<QWidget*> reached;
-        for (int i = 0; i < 40; ++i) {
-            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : r.view.get(), Qt::Key_Tab);
-            if (QWidget* w = QApplication::focusWidget()) {
-                reached.insert(w);
-                QVERIFY2(!w->accessibleName().isEmpty(), qPrintable(w->objectName()));
+        // Tab reads the window: the gear, the chosen mode, the chosen card,
+        // the start button; a group is one stop.
+        walk({v->gearButton(), modes->segment(TimerMode::preset), card(10), c->primaryButton(), v->gearButton()});
+        // The arrows move the choice inside a group, and the focus with it.
+        walk({modes->segment(TimerMode::preset), card(10)});
+        key(Qt::Key_Right);
+        QCOMPARE(r.timer.selectedPresetMinutes.get(), qint64(15));
+        QCOMPARE(focus(), card(15));
+        key(Qt::Key_Left);
+        key(Qt::Key_Left);
+        QCOMPARE(r.timer.selectedPresetMinutes.get(), qint64(5));
+        QVERIFY(qobject_cast<FlatButton*>(card(5))->isChecked() && !qobject_cast<FlatButton*>(card(10))->isChecked());
+
+        // Custom: minus, field, plus as they sit, minutes before seconds.
+        key(Qt::Key_Tab, Qt::ShiftModifier);
+        key(Qt::Key_Right);
+        QCOMPARE(r.timer.mode.get(), TimerMode::custom);
+        QCOMPARE(focus(), modes->segment(TimerMode::custom));
+        CustomInput* custom = v->customInput();
+        r.timer.customMinutes = 1;
+        r.timer.customSeconds = 1;
+        ViewRig::settle();
+        const CustomStepperField* mins = custom->minutesField();
+        const CustomStepperField* secs = custom->secondsField();
+        walk({mins->minusButton(), mins->field(), mins->plusButton(), secs->minusButton(), secs->field(),
+              secs->plusButton(), custom->chip(0)});
+        // Space in a text field types; it does not start the countdown.
+        QTest::keyClick(secs->field(), Qt::Key_Space);
+        QVERIFY(!r.timer.isRunning);
+
+        // Target time: hour then minute, then the start button.
+        modes->segment(TimerMode::custom)->setFocus(Qt::TabFocusReason);
+        key(Qt::Key_Down);
+        QCOMPARE(r.timer.mode.get(), TimerMode::targetTime);
+        TargetTimeInput* target = v->targetTimeInput();
+        walk({target->hourField(), target->minuteField(), c->primaryButton()});
+
+        // Back to presets; start, pause, resume and reset keep the focus
+        // away from reset and off the gear.
+        modes->segment(TimerMode::targetTime)->setFocus(Qt::TabFocusReason);
+        key(Qt::Key_Right);
+        QCOMPARE(r.timer.mode.get(), TimerMode::preset);
+        c->primaryButton()->setFocus(Qt::TabFocusReason);
+        key(Qt::Key_Space);
+        QVERIFY(r.timer.isRunning);
+        QCOMPARE(focus(), c->pauseButton());
+        key(Qt::Key_Space);
+        QVERIFY(r.timer.isPaused);
+        QCOMPARE(focus(), c->primaryButton());
+        key(Qt::Key_Space);
+        QVERIFY(r.timer.isRunning && !r.timer.isPaused);
+        QCOMPARE(focus(), c->pauseButton());
+        walk({c->resetButton()});
+        key(Qt::Key_Space);
+        QVERIFY(!r.timer.isRunning);
+        QCOMPARE(focus(), c->primaryButton());
+
+        // Ringing: the card takes the keyboard (from wherever it was), Tab
+        // stays on it, Space restarts, Escape and Stop end in the idle state.
+        RingingOverlay* o = v->ringingOverlay();
+        for (int round = 0; round < 2; ++round) {
+            key(Qt::Key_Space);
+            QVERIFY(r.timer.isRunning);
+            c->resetButton()->setFocus(Qt::TabFocusReason);
+            r.clock.advance(5 * 60'000 + 1000);
+            QTRY_VERIFY(r.timer.isRinging);
+            ViewRig::settle();
+            QVERIFY(o->isAncestorOf(focus()) || focus() == o);
+            QTRY_COMPARE(focus(), static_cast<QWidget*>(o->restartButton()));
+            for (int i = 0; i < 5; ++i) {
+                key(Qt::Key_Tab);
+                QVERIFY(focus() == o->stopButton() || focus() == o->restartButton());
+            }
+            key(Qt::Key_Tab, Qt::ShiftModifier);
+            QCOMPARE(focus(), static_cast<QWidget*>(o->restartButton()));
+            QCOMPARE(r.timer.mode.get(), TimerMode::preset);
+            if (round == 0) {
+                // Space restarts the same countdown; the focus goes to pause.
+                key(Qt::Key_Space);
+                QVERIFY(!r.timer.isRinging && r.timer.isRunning);
+                QCOMPARE(focus(), c->pauseButton());
+                c->resetButton()->click();
+                ViewRig::settle();
+                c->primaryButton()->setFocus(Qt::TabFocusReason);
+            } else {
+                walk({o->stopButton()});
+                key(Qt::Key_Space);
+                QVERIFY(!r.timer.isRinging && !r.timer.isRunning);
+                QCOMPARE(focus(), c->primaryButton());
             }
         }
-        QVERIFY(reached.contains(r.view->gearButton()));
-        QVERIFY(reached.contains(r.view->modeSelector()->segment(TimerMode::targetTime)));
-        QVERIFY(reached.contains(r.view->presetGrid()->cards().back()));
-        QVERIFY(reached.contains(r.view->controlSection()->primaryButton()));
 
-        // Enter on a focused card selects it.
-        FlatButton* card = r.view->presetGrid()->cards().at(2);
-        card->setFocus(Qt::TabFocusReason);
-        QTest::keyClick(card, Qt::Key_Return);
-        QCOMPARE(r.timer.selectedPresetMinutes.get(), qint64(5));
-        // Space in a text field types; it does not start the countdown.
-        r.timer.mode = TimerMode::custom;
-        r.settle();
-        NumberField* f = r.view->customInput()->minutesField()->field();
-        f->setFocus();
-        QTest::keyClick(f, Qt::Key_Space);
-        QVERIFY(!r.timer.isRunning);
+        // Shift+F10 asks for the context menu, as the menu key does.
+        ContextMenuProbe probe;
+        v->installEventFilter(&probe);
+        key(Qt::Key_F10, Qt::ShiftModifier);
+        QCOMPARE(probe.keyboardRequests, 1);
+        v->removeEventFilter(&probe);
+    }
+
+    // The settings panel takes the keyboard when it opens; its choices
+    // are radio groups.
+    void keyboardSettingsPanel()
+    {
+        ViewRig r;
+        QVERIFY(QTest::qWaitForWindowExposed(r.view.get()));
+        QApplication::setActiveWindow(r.view.get());
+        QVERIFY(QTest::qWaitForWindowActive(r.view.get()));
+        r.view->gearButton()->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(r.view->gearButton(), Qt::Key_Space);
+        ViewRig::settle();
+        SettingsPopover* pop = r.view->settingsPopover();
+        QVERIFY(pop->isOpen());
+        QTRY_VERIFY(pop->isAncestorOf(QApplication::focusWidget()));
+        QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("settingsClose"));
+        QCOMPARE(QApplication::focusWidget()->accessibleName(), r.l10n.localized("menu.close"));
+        // Tab to the notification group lands on the chosen row; Up moves it.
+        for (int i = 0; i < 5; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            auto* b = qobject_cast<FocusButton*>(QApplication::focusWidget());
+            if (b && b->isChoice())
+                break;
+        }
+        auto* chosen = qobject_cast<FocusButton*>(QApplication::focusWidget());
+        QVERIFY(chosen && chosen->isChoice() && chosen->isChecked());
+        QCOMPARE(r.timer.notificationType(), NotificationType::both);
+        QTest::keyClick(chosen, Qt::Key_Up);
+        QCOMPARE(r.timer.notificationType(), NotificationType::system);
+        ViewRig::settle();
+        auto* now = qobject_cast<FocusButton*>(QApplication::focusWidget());
+        QVERIFY(now && now != chosen && now->isChecked() && !chosen->isChecked());
+        // The main menu's shortcuts work from the panel.
+        auto* quit = new QAction(r.view.get());
+        quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+        r.view->addAction(quit);
+        QSignalSpy quits(quit, &QAction::triggered);
+        QTest::keyClick(now, Qt::Key_Q, Qt::ControlModifier);
+        QCOMPARE(quits.count(), 1);
+        QTest::keyClick(now, Qt::Key_Escape);
+        QVERIFY(!pop->isOpen());
+    }
+
+    // Escape and Ctrl+W close the About window; the main menu's shortcuts
+    // (Ctrl+Q among them) work from it.
+    void aboutWindowKeys_data()
+    {
+        QTest::addColumn<QKeySequence>("keys");
+        QTest::addColumn<bool>("closes");
+        QTest::addColumn<bool>("quits");
+        QTest::newRow("escape") << QKeySequence(Qt::Key_Escape) << true << false;
+        QTest::newRow("ctrl+w") << QKeySequence(Qt::CTRL | Qt::Key_W) << true << false;
+        QTest::newRow("ctrl+q") << QKeySequence(Qt::CTRL | Qt::Key_Q) << false << true;
+    }
+    void aboutWindowKeys()
+    {
+        QFETCH(QKeySequence, keys);
+        QWidget main;
+        auto* quit = new QAction(&main);
+        quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+        main.addAction(quit);
+        QSignalSpy quits(quit, &QAction::triggered);
+        AboutWindow about;
+        about.setView(new AboutView(QStringLiteral("lumora"), QStringLiteral("1"), QStringLiteral("d"),
+                                    QStringLiteral("OK"), [] {}));
+        about.setWindowTitle(QStringLiteral("About lumora"));
+        about.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&about));
+        // A frame named as people know the application.
+        QAccessibleInterface* frame = QAccessible::queryAccessibleInterface(&about);
+        QCOMPARE(frame->role(), QAccessible::Window);
+        QCOMPARE(frame->text(QAccessible::Name), QStringLiteral("About Lumora"));
+        QApplication::setActiveWindow(&about);
+        QVERIFY(QTest::qWaitForWindowActive(&about));
+        QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : &about;
+        QTest::keySequence(target, keys);
+        QTEST(!about.isVisible(), "closes");
+        QTEST(quits.count() == 1, "quits");
+    }
+
+    // The focus ring reads against the fill of filled controls: the gap of
+    // window colour inside it has at least 3:1 contrast with the fill.
+    void focusRingContrast_data()
+    {
+        QTest::addColumn<bool>("dark");
+        QTest::addColumn<QString>("control");
+        for (bool dark : {false, true})
+            for (const char* control : {"start", "card", "stop"})
+                QTest::addRow("%s %s", dark ? "dark" : "light", control) << dark << QString::fromLatin1(control);
+    }
+    void focusRingContrast()
+    {
+        QFETCH(bool, dark);
+        QFETCH(QString, control);
+        ViewRig r;
+        r.view->setPalette(testPalette(dark));
+        if (control == QLatin1String("stop"))
+            r.ring();
+        QVERIFY(QTest::qWaitForWindowExposed(r.view.get()));
+        QApplication::setActiveWindow(r.view.get());
+        QVERIFY(QTest::qWaitForWindowActive(r.view.get()));
+        FlatButton* b = control == QLatin1String("stop")   ? r.view->ringingOverlay()->stopButton()
+                        : control == QLatin1String("card") ? r.view->findChild<FlatButton*>(QStringLiteral("preset.10"))
+                                                           : r.view->controlSection()->primaryButton();
+        QTRY_VERIFY(b->isVisible());
+        b->setFocus(Qt::TabFocusReason);
+        const QString tag = QString::fromLatin1(QTest::currentDataTag()).replace(QLatin1Char(' '), QLatin1Char('-'));
+        r.view->grab().save(testOutputDir() + QStringLiteral("/focus-ring-window-%1.png").arg(tag));
+        const QImage picture = b->grab().toImage();
+        const qreal ratio = picture.devicePixelRatio();
+        const QColor gap = picture.pixelColor(QPoint(int(b->width() / 2 * ratio), int(3.5 * ratio)));
+        const QColor fill = picture.pixelColor(QPoint(int(8 * ratio), int(b->height() / 2 * ratio)));
+        const auto luminance = [](const QColor& c) {
+            const auto lin = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+            return 0.2126 * lin(c.redF()) + 0.7152 * lin(c.greenF()) + 0.0722 * lin(c.blueF());
+        };
+        const double a = luminance(gap), f = luminance(fill);
+        const double contrast = (qMax(a, f) + 0.05) / (qMin(a, f) + 0.05);
+        QVERIFY2(contrast >= 3.0, qPrintable(QStringLiteral("%1 vs %2: %3").arg(gap.name(), fill.name()).arg(contrast)));
     }
 
     // A page made on first use sits between the mode selector and the
