@@ -20,7 +20,8 @@ void applyChanges(const QMap<QString, std::optional<QVariant>>& changes, Setting
 
 DefaultsStore::DefaultsStore(const QString& filePath) : file_(filePath)
 {
-    values_ = load().value_or(SettingsText::Values());
+    if (load())
+        values_ = *onDisk_;
 }
 
 DefaultsStore::~DefaultsStore()
@@ -142,37 +143,57 @@ bool DefaultsStore::putDown(const Changes& changes)
         unsaved_.insert(it.key(), *it);
     // Merged into the file as it is now: a hand edit or another process
     // may have changed it.
-    const std::optional<SettingsText::Values> onDisk = load();
-    if (!onDisk) {
+    if (!load()) {
         applyChanges(unsaved_, values_);
         return false;
     }
-    values_ = *onDisk;
-    applyChanges(unsaved_, values_);
     // Unchanged values are not written again (the language is stored at
     // every launch): the disk and the start-up are spared.
+    bool changed = false;
+    for (auto it = unsaved_.cbegin(); it != unsaved_.cend() && !changed; ++it)
+        changed = it->has_value() ? onDisk_->value(it.key()) != **it : onDisk_->contains(it.key());
+    if (!changed) {
+        values_ = *onDisk_;
+        unsaved_.clear();
+        return true;
+    }
+    // Taken over rather than copied: a large file is not duplicated.
+    values_ = {};
+    SettingsText::Values next = std::move(*onDisk_);
+    onDisk_.reset();
+    applyChanges(unsaved_, next);
+    values_ = next;
     QString error;
-    if (values_ != *onDisk && !file_.write(SettingsText::format(values_), error)) {
+    if (!file_.write(SettingsText::format(next), error)) {
         report(writeFailed, QStringLiteral("cannot be written (%1); changed settings last until Lumora quits")
                                 .arg(error));
         return false;
     }
+    onDisk_ = std::move(next);
+    onDiskStamp_ = file_.stamp();
     unsaved_.clear();
     return true;
 }
 
-std::optional<SettingsText::Values> DefaultsStore::load()
+bool DefaultsStore::load()
 {
+    if (onDisk_ && file_.stamp() == onDiskStamp_)
+        return true;
+    onDisk_.reset();
     SettingsFile::Contents contents = file_.read();
     switch (contents.state) {
     case SettingsFile::State::missing:
-        return SettingsText::Values();
+        onDisk_.emplace();
+        onDiskStamp_.reset();
+        return true;
     case SettingsFile::State::readable: {
         SettingsText::Parsed parsed = SettingsText::parse(contents.bytes);
         if (parsed.damagedLines > 0)
             report(damaged, QStringLiteral("has %1 damaged line(s); the settings on them are the defaults")
                                 .arg(parsed.damagedLines));
-        return std::move(parsed.values);
+        onDisk_ = std::move(parsed.values);
+        onDiskStamp_ = contents.stamp;
+        return true;
     }
     case SettingsFile::State::notRegular:
         report(notRegular, QStringLiteral("is not a regular file; the settings are the defaults and it is left alone"));
@@ -185,7 +206,7 @@ std::optional<SettingsText::Values> DefaultsStore::load()
                                .arg(contents.error));
         break;
     }
-    return std::nullopt;
+    return false;
 }
 
 void DefaultsStore::report(Fault fault, const QString& what)

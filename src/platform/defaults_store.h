@@ -62,11 +62,15 @@ private:
     bool change(const QString& key, std::optional<QVariant> value);
     // Merges `changes` into the file as it is now; false if it is not there.
     bool putDown(const Changes& changes);
-    // The file's values, or none when it may not be read or replaced.
-    std::optional<SettingsText::Values> load();
+    // Brings onDisk_ up to the file; false when it may not be read or replaced.
+    bool load();
     void report(Fault fault, const QString& what);
 
     SettingsFile file_;
+    // The file as last read or written, while it is that version: a write
+    // to a large file then costs no reading and parsing.
+    std::optional<SettingsText::Values> onDisk_;
+    std::optional<SettingsFile::Stamp> onDiskStamp_;
     SettingsText::Values values_;  // what reads see outside held writes
     Changes unsaved_;              // taken, but not on disk yet (a failed write)
     std::optional<Changes> held_;

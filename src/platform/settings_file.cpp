@@ -18,6 +18,12 @@ SettingsFile::State stateOf(const struct stat& st)
     return st.st_size > SettingsFile::maxBytes ? SettingsFile::State::tooLarge : SettingsFile::State::readable;
 }
 
+SettingsFile::Stamp stampOf(const struct stat& st)
+{
+    return {quint64(st.st_dev), quint64(st.st_ino), qint64(st.st_size),
+            qint64(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec};
+}
+
 SettingsFile::Contents failure(SettingsFile::State state, int error = 0)
 {
     SettingsFile::Contents contents;
@@ -43,8 +49,10 @@ SettingsFile::Contents SettingsFile::read() const
         return errno == ENOENT ? Contents() : failure(State::unreadable, errno);
     Contents contents;
     contents.state = ::fstat(fd, &st) == 0 ? stateOf(st) : State::unreadable;
-    if (contents.state == State::readable)
+    if (contents.state == State::readable) {
+        contents.stamp = stampOf(st);
         contents.bytes.reserve(qsizetype(st.st_size));
+    }
     char buffer[16 * 1024];
     while (contents.state == State::readable) {
         const ssize_t got = ::read(fd, buffer, sizeof buffer);
@@ -63,6 +71,14 @@ SettingsFile::Contents SettingsFile::read() const
     if (contents.state != State::readable)
         contents.bytes.clear();
     return contents;
+}
+
+std::optional<SettingsFile::Stamp> SettingsFile::stamp() const
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(path_).constData(), &st) != 0)
+        return std::nullopt;
+    return stampOf(st);
 }
 
 bool SettingsFile::write(const QByteArray& bytes, QString& error) const

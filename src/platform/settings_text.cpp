@@ -1,7 +1,7 @@
 #include "platform/settings_text.h"
 
-#include <QStringDecoder>
 #include <QStringList>
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -32,8 +32,16 @@ std::optional<uint> number(QByteArrayView text, qsizetype& i, int most, int base
 
 // QSettings writes keys in ASCII: %XX and %UXXXX for other characters and
 // a backslash for the group separator.
+bool isPlainKeyCharacter(char16_t u)
+{
+    return (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9') || u == '_' || u == '-'
+           || u == '.';
+}
+
 std::optional<QString> decodeKey(QByteArrayView raw)
 {
+    if (!raw.isEmpty() && std::all_of(raw.begin(), raw.end(), [](char c) { return isPlainKeyCharacter(uchar(c)); }))
+        return QString::fromLatin1(raw);
     QString key;
     for (qsizetype i = 0; i < raw.size();) {
         const char c = raw[i++];
@@ -61,13 +69,14 @@ std::optional<QString> decodeKey(QByteArrayView raw)
 QByteArray encodeKey(const QString& key)
 {
     static const char hex[] = "0123456789ABCDEF";
+    if (std::all_of(key.cbegin(), key.cend(), [](QChar ch) { return isPlainKeyCharacter(ch.unicode()); }))
+        return key.toLatin1();
     QByteArray out;
     for (const QChar ch : key) {
         const char16_t u = ch.unicode();
         if (u == '/') {
             out += '\\';
-        } else if ((u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9') || u == '_'
-                   || u == '-' || u == '.') {
+        } else if (isPlainKeyCharacter(u)) {
             out += char(u);
         } else if (u <= 0xff) {
             out += '%';
@@ -118,10 +127,11 @@ bool isSpecial(char c)
 // list.
 std::optional<QVariant> decodeValue(QByteArrayView raw)
 {
-    QStringDecoder check(QStringDecoder::Utf8);
-    (void)check(raw);
-    if (check.hasError())
+    if (!raw.isValidUtf8())
         return std::nullopt;
+    // Most values are a plain word.
+    if (std::none_of(raw.begin(), raw.end(), isSpecial) && !raw.startsWith('@'))
+        return QVariant(QString::fromUtf8(raw));
     QStringList items;
     QString item;
     bool list = false;
@@ -207,12 +217,18 @@ QByteArray encodeString(QString s)
 {
     if (s.startsWith(QLatin1Char('@')))
         s.prepend(QLatin1Char('@'));
+    const auto plain = [](QChar ch) {
+        const char16_t u = ch.unicode();
+        return u >= 0x20 && u < 0x7f && u != '"' && u != '\\' && u != ';' && u != ',' && u != '=';
+    };
+    if (std::all_of(s.cbegin(), s.cend(), plain) && !s.startsWith(QLatin1Char(' ')) && !s.endsWith(QLatin1Char(' ')))
+        return s.toLatin1();
     static const char hex[] = "0123456789abcdef";
     QByteArray out;
     bool quote = false;
     bool escapeNextIfHex = false;
-    for (const QChar ch : std::as_const(s)) {
-        const char16_t u = ch.unicode();
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        const char16_t u = s[i].unicode();
         if (u == ';' || u == ',' || u == '=')
             quote = true;
         if (escapeNextIfHex && u < 0x80 && hexValue(char(u)) >= 0) {
@@ -222,6 +238,15 @@ QByteArray encodeString(QString s)
             continue;
         }
         escapeNextIfHex = false;
+        if (u >= 0x80) {
+            // Whole runs, so that surrogate pairs stay together.
+            qsizetype end = i + 1;
+            while (end < s.size() && s[end].unicode() >= 0x80)
+                ++end;
+            out += QStringView(s).sliced(i, end - i).toUtf8();
+            i = end - 1;
+            continue;
+        }
         switch (u) {
         case '\0': out += "\\0"; escapeNextIfHex = true; break;
         case '\a': out += "\\a"; break;
@@ -243,7 +268,7 @@ QByteArray encodeString(QString s)
                 out += hex[u & 0xf];
                 escapeNextIfHex = true;
             } else {
-                out += QString(ch).toUtf8();
+                out += char(u);
             }
         }
     }

@@ -164,6 +164,43 @@ private Q_SLOTS:
         QCOMPARE(onDisk->value(QStringLiteral("added")).toString(), QStringLiteral("yes"));
     }
 
+    // Files of earlier versions were written by QSettings, and it should
+    // read ours: both ways, every value comes back as it went in.
+    void valuesMatchQSettings_data()
+    {
+        QTest::addColumn<QVariant>("value");
+        QTest::newRow("word") << QVariant(QStringLiteral("dark"));
+        QTest::newRow("number") << QVariant(qint64(1765170000000));
+        QTest::newRow("punctuation") << QVariant(QStringLiteral("a, b; c = \"d\" \\e"));
+        QTest::newRow("spaces at the ends") << QVariant(QStringLiteral("  padded  "));
+        QTest::newRow("starts with @") << QVariant(QStringLiteral("@Variant(not one)"));
+        QTest::newRow("control characters") << QVariant(QStringLiteral("tab\tline\n\x01" "1a"));
+        QTest::newRow("beyond ASCII") << QVariant(QStringLiteral("中文 \U0001F642 é"));
+        QTest::newRow("empty") << QVariant(QString());
+        QTest::newRow("list") << QVariant(QStringList{QStringLiteral("zh-Hans"), QStringLiteral("en, US"), QString()});
+    }
+    void valuesMatchQSettings()
+    {
+        QFETCH(QVariant, value);
+        const QVariant expected = value.typeId() == QMetaType::QStringList ? value : QVariant(value.toString());
+        TempConfigHome home;
+        QVERIFY(home.openStore()->write(QStringLiteral("v"), value));
+        const auto theirs = readFromDisk(home.settingsFile());
+        QCOMPARE(theirs->status(), QSettings::NoError);
+        QCOMPARE(theirs->value(QStringLiteral("v")), expected);
+        QCOMPARE(theirs->allKeys(), QStringList{QStringLiteral("v")});
+
+        QVERIFY(QFile::remove(home.settingsFile()));
+        {
+            QSettings(home.settingsFile(), QSettings::IniFormat).setValue(QStringLiteral("Group/v"), value);
+        }
+        auto ours = home.openStore();
+        if (expected.typeId() == QMetaType::QStringList)
+            QCOMPARE(ours->readStringList(QStringLiteral("Group/v")), expected.toStringList());
+        else
+            QCOMPARE(ours->readString(QStringLiteral("Group/v"), QStringLiteral("absent")), expected.toString());
+    }
+
     void writeIsVisibleAtOnceAndOnDisk()
     {
         TempConfigHome home;
