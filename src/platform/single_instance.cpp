@@ -82,8 +82,9 @@ std::optional<SingleInstance::Role> SingleInstance::claimOnBus()
     if (reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceRegistered && exported) {
         mechanism_ = QStringLiteral("bus");
         // Sent by the bus library itself when the connection drops.
-        bus.connect(QString(), QStringLiteral("/org/freedesktop/DBus/Local"), QStringLiteral("org.freedesktop.DBus.Local"),
-                    QStringLiteral("Disconnected"), this, SLOT(takeOverLocally()));
+        bus.connect(QString(), QStringLiteral("/org/freedesktop/DBus/Local"),
+                    QStringLiteral("org.freedesktop.DBus.Local"), QStringLiteral("Disconnected"), this,
+                    SLOT(takeOverLocally()));
         return Role::primary;
     }
     bus.unregisterObject(objectPath());

@@ -95,9 +95,9 @@ private Q_SLOTS:
         QTest::newRow("empty") << "file" << QByteArray("") << true << "dflt" << true;
         QTest::newRow("nested @Variant") << "file" << damaged("note=@Variant(" + nested + ")") << false << "dark"
                                          << true;
-        QTest::newRow("@Variant for a known key")
-            << "file" << "[General]\n" + good + "text=@Variant(\\0\\0\\0\\n\\0\\0\\0\\0\\b\\0\\x64)\n" << false << "dflt"
-            << true;
+        const QByteArray variantText("text=@Variant(\\0\\0\\0\\n\\0\\0\\0\\0\\b\\0\\x64)\n");
+        QTest::newRow("@Variant for a known key") << "file" << "[General]\n" + good + variantText << false << "dflt"
+                                                  << true;
         QTest::newRow("huge @Variant") << "file" << damaged("note=@Variant(" + nested + nested + ")") << true
                                        << "dflt" << false;
         QTest::newRow("stray quote") << "file" << damaged("note=\"typo") << false << "dark" << true;
