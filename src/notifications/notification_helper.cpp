@@ -37,15 +37,17 @@ void NotificationHelper::listenToServer()
     // Each subscription waits for the bus; made at start-up they held up the
     // first frame by a millisecond and more. The signals only ever concern
     // notifications we posted, so the first post subscribes, before its
-    // Notify goes out, and misses none.
+    // Notify goes out, and misses none. Only the server's own signals count:
+    // QtDBus drops those from any other connection (it follows the unique
+    // name that owns the service), even when sent to us directly.
     if (listening_)
         return;
     listening_ = true;
-    bus().connect(QString(), kPath, kInterface, QStringLiteral("ActionInvoked"), this,
+    bus().connect(kService, kPath, kInterface, QStringLiteral("ActionInvoked"), this,
                   SLOT(onActionInvoked(uint, QString)));
-    bus().connect(QString(), kPath, kInterface, QStringLiteral("ActivationToken"), this,
+    bus().connect(kService, kPath, kInterface, QStringLiteral("ActivationToken"), this,
                   SLOT(onActivationToken(uint, QString)));
-    bus().connect(QString(), kPath, kInterface, QStringLiteral("NotificationClosed"), this,
+    bus().connect(kService, kPath, kInterface, QStringLiteral("NotificationClosed"), this,
                   SLOT(onClosed(uint, uint)));
 }
 
@@ -155,7 +157,11 @@ QString NotificationHelper::identifierFor(uint serverId) const
 
 void NotificationHelper::onActivationToken(uint serverId, const QString& token)
 {
-    // Sent just before ActionInvoked for the same notification.
+    // Sent just before ActionInvoked for the same notification. Kept only
+    // for our open notifications, one short token each, so nothing a
+    // server sends can make it grow.
+    if (token.size() > maxTokenLength || identifierFor(serverId).isEmpty())
+        return;
     tokens_.insert(serverId, token);
 }
 

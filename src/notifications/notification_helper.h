@@ -27,6 +27,8 @@ class NotificationHelper final : public QObject {
     Q_OBJECT
 public:
     static constexpr int callTimeoutMs = 5000;
+    // Activation tokens are a few dozen characters; longer ones are not kept.
+    static constexpr qsizetype maxTokenLength = 256;
 
     explicit NotificationHelper(QDBusConnection bus, QObject* parent = nullptr);
     ~NotificationHelper() override;

@@ -1,15 +1,27 @@
 #include "platform/defaults_store.h"
 
 #include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-#include <algorithm>
-#include <QFileInfo>
+#include <QLoggingCategory>
 #include <QStandardPaths>
 
-DefaultsStore::DefaultsStore(const QString& filePath)
-    : settings_(std::make_unique<QSettings>(filePath, QSettings::IniFormat))
+namespace {
+Q_LOGGING_CATEGORY(lcSettings, "lumora.settings", QtInfoMsg)
+
+void applyChanges(const QMap<QString, std::optional<QVariant>>& changes, SettingsText::Values& values)
 {
+    for (auto it = changes.cbegin(); it != changes.cend(); ++it) {
+        if (it->has_value())
+            values.insert(it.key(), **it);
+        else
+            values.remove(it.key());
+    }
+}
+}  // namespace
+
+DefaultsStore::DefaultsStore(const QString& filePath) : file_(filePath)
+{
+    if (load())
+        values_ = *onDisk_;
 }
 
 DefaultsStore::~DefaultsStore()
@@ -33,7 +45,7 @@ DefaultsStore& DefaultsStore::shared()
 
 QString DefaultsStore::filePath() const
 {
-    return settings_->fileName();
+    return file_.path();
 }
 
 bool DefaultsStore::contains(const QString& key) const
@@ -48,31 +60,24 @@ QVariant DefaultsStore::value(const QString& key) const
         if (it != held_->cend())
             return it->value_or(QVariant());
     }
-    return settings_->value(key);
+    return values_.value(key);
 }
 
 bool DefaultsStore::readBool(const QString& key, bool fallback) const
 {
-    const QVariant v = value(key);
-    if (v.typeId() == QMetaType::Bool)
-        return v.toBool();
-    if (v.typeId() == QMetaType::QString) {
-        // Read back from the file every value is text.
-        const QString s = v.toString();
-        if (s == QLatin1String("true"))
-            return true;
-        if (s == QLatin1String("false"))
-            return false;
-    }
+    const QString s = readString(key, {});
+    if (s == QLatin1String("true"))
+        return true;
+    if (s == QLatin1String("false"))
+        return false;
     return fallback;
 }
 
 QString DefaultsStore::readString(const QString& key, const QString& fallback) const
 {
+    // Values are text or lists of text; a list is no single value.
     const QVariant v = value(key);
-    if (v.typeId() == QMetaType::QString)
-        return v.toString();
-    return fallback;
+    return v.typeId() == QMetaType::QString ? v.toString() : fallback;
 }
 
 QStringList DefaultsStore::readStringList(const QString& key) const
@@ -87,33 +92,14 @@ QStringList DefaultsStore::readStringList(const QString& key) const
 
 qint64 DefaultsStore::readInt(const QString& key, qint64 fallback) const
 {
-    const QVariant v = value(key);
-    if (v.typeId() == QMetaType::LongLong || v.typeId() == QMetaType::Int)
-        return v.toLongLong();
-    if (v.typeId() == QMetaType::QString) {
-        bool ok = false;
-        const qint64 n = v.toString().toLongLong(&ok);
-        if (ok)
-            return n;
-    }
-    return fallback;
+    bool ok = false;
+    const qint64 n = readString(key, {}).toLongLong(&ok);
+    return ok ? n : fallback;
 }
-
-namespace {
-// Whether two values read the same once written: the file keeps only text.
-bool sameOnDisk(const QVariant& mine, const QVariant& theirs)
-{
-    if (!theirs.isValid())
-        return false;
-    if (mine.metaType() == QMetaType::fromType<QStringList>())
-        return mine.toStringList() == theirs.toStringList();
-    return mine.toString() == theirs.toString();
-}
-}  // namespace
 
 bool DefaultsStore::write(const QString& key, const QVariant& value)
 {
-    return change(key, value);
+    return change(key, SettingsText::normalized(value));
 }
 
 bool DefaultsStore::remove(const QString& key)
@@ -152,70 +138,81 @@ void DefaultsStore::discardHeldWrites()
 
 bool DefaultsStore::putDown(const Changes& changes)
 {
+    // Earlier changes that did not reach the disk go down with these.
+    for (auto it = changes.cbegin(); it != changes.cend(); ++it)
+        unsaved_.insert(it.key(), *it);
+    // Merged into the file as it is now: a hand edit or another process
+    // may have changed it.
+    if (!load()) {
+        applyChanges(unsaved_, values_);
+        return false;
+    }
     // Unchanged values are not written again (the language is stored at
     // every launch): the disk and the start-up are spared.
-    bool changed = !fileCurrent();
-    for (auto it = changes.cbegin(); it != changes.cend(); ++it) {
-        if (it->has_value() && !sameOnDisk(**it, settings_->value(it.key()))) {
-            settings_->setValue(it.key(), **it);
-            changed = true;
-        } else if (!it->has_value() && settings_->contains(it.key())) {
-            settings_->remove(it.key());
-            changed = true;
-        }
+    bool changed = false;
+    for (auto it = unsaved_.cbegin(); it != unsaved_.cend() && !changed; ++it)
+        changed = it->has_value() ? onDisk_->value(it.key()) != **it : onDisk_->contains(it.key());
+    if (!changed) {
+        values_ = *onDisk_;
+        unsaved_.clear();
+        return true;
     }
-    return changed ? flush() : true;
-}
-
-bool DefaultsStore::fileCurrent()
-{
-    // After a failed write the file may be cut off: everything goes down again.
-    if (lastFlushFailed_)
+    // Taken over rather than copied: a large file is not duplicated.
+    values_ = {};
+    SettingsText::Values next = std::move(*onDisk_);
+    onDisk_.reset();
+    applyChanges(unsaved_, next);
+    values_ = next;
+    QString error;
+    if (!file_.write(SettingsText::format(next), error)) {
+        report(writeFailed, QStringLiteral("cannot be written (%1); changed settings last until Lumora quits")
+                                .arg(error));
         return false;
-    // Re-read it: a hand edit or another process may have changed it.
-    settings_->sync();
+    }
+    onDisk_ = std::move(next);
+    onDiskStamp_ = file_.stamp();
+    unsaved_.clear();
     return true;
 }
 
-bool DefaultsStore::flush()
+bool DefaultsStore::load()
 {
-    // Create the folder first: QSettings does so too, but a failure there
-    // would otherwise only surface as an opaque AccessError.
-    QDir().mkpath(QFileInfo(settings_->fileName()).absolutePath());
-    settings_->sync();
-    // QSettings keeps the first error it met for good, so its status cannot
-    // say whether this write worked; the file on disk can.
-    lastFlushFailed_ = !fileHoldsEverything();
-    if (!lastFlushFailed_)
+    if (onDisk_ && file_.stamp() == onDiskStamp_)
         return true;
-    // Mark every value as still to be written, so the next write (or
-    // QSettings' own deferred one) puts the whole file down again rather
-    // than merging onto the cut-off one.
-    const QStringList keys = settings_->allKeys();
-    for (const QString& key : keys)
-        settings_->setValue(key, settings_->value(key));
+    onDisk_.reset();
+    SettingsFile::Contents contents = file_.read();
+    switch (contents.state) {
+    case SettingsFile::State::missing:
+        onDisk_.emplace();
+        onDiskStamp_.reset();
+        return true;
+    case SettingsFile::State::readable: {
+        SettingsText::Parsed parsed = SettingsText::parse(contents.bytes);
+        if (parsed.damagedLines > 0)
+            report(damaged, QStringLiteral("has %1 damaged line(s); the settings on them are the defaults")
+                                .arg(parsed.damagedLines));
+        onDisk_ = std::move(parsed.values);
+        onDiskStamp_ = contents.stamp;
+        return true;
+    }
+    case SettingsFile::State::notRegular:
+        report(notRegular, QStringLiteral("is not a regular file; the settings are the defaults and it is left alone"));
+        break;
+    case SettingsFile::State::tooLarge:
+        report(tooLarge, QStringLiteral("is larger than 1 MiB; the settings are the defaults and it is left alone"));
+        break;
+    case SettingsFile::State::unreadable:
+        report(unreadable, QStringLiteral("cannot be read (%1); the settings are the defaults and it is left alone")
+                               .arg(contents.error));
+        break;
+    }
     return false;
 }
 
-bool DefaultsStore::fileHoldsEverything() const
+void DefaultsStore::report(Fault fault, const QString& what)
 {
-    // Whether the file on disk holds every value this store has: a write
-    // that comes up short (a full disk) leaves a cut-off file. Read through
-    // a copy, since QSettings shares what it has cached for a path between
-    // all its objects.
-    QFile file(settings_->fileName());
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    // A fresh folder each time: QSettings would also share a cache with
-    // an earlier copy that happened to get the same name.
-    const QTemporaryDir dir;
-    QFile copy(dir.filePath(QStringLiteral("copy.conf")));
-    if (!dir.isValid() || !copy.open(QIODevice::WriteOnly) || copy.write(file.readAll()) < 0 || !copy.flush())
-        return false;
-    copy.close();
-    const QSettings onDisk(copy.fileName(), QSettings::IniFormat);
-    const QStringList keys = settings_->allKeys();
-    return std::all_of(keys.cbegin(), keys.cend(), [&](const QString& key) {
-        return sameOnDisk(settings_->value(key), onDisk.value(key));
-    });
+    if (reported_ & fault)
+        return;
+    reported_ |= fault;
+    qCWarning(lcSettings).noquote() << file_.path() << what;
 }

@@ -1,17 +1,21 @@
 #pragma once
 
+#include "platform/settings_file.h"
+#include "platform/settings_text.h"
+
 #include <QMap>
-#include <QSettings>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
-#include <memory>
 #include <optional>
 
 // The user's defaults store: an INI file read with typed, forgiving reads.
 // A missing key, a value of the wrong type or an unreadable file gives the
 // caller's default; a write is visible to the next read at once and reaches
-// the disk atomically (QSettings writes a temporary file and renames it).
+// the disk atomically. What is at the path is not trusted (see
+// SettingsFile, SettingsText): a file that cannot be read safely means the
+// defaults for this run and is left alone, and a damaged line costs only
+// its own key. Each kind of fault is reported once, on standard error.
 class DefaultsStore {
 public:
     explicit DefaultsStore(const QString& filePath);
@@ -50,19 +54,25 @@ public:
     void discardHeldWrites();
 
 private:
-    // Changes by key; an empty value is a removal.
+    // Changes by key, values as the file keeps them; an empty one is a removal.
     using Changes = QMap<QString, std::optional<QVariant>>;
+    enum Fault : unsigned { notRegular = 1, tooLarge = 2, unreadable = 4, damaged = 8, writeFailed = 16 };
 
     QVariant value(const QString& key) const;
     bool change(const QString& key, std::optional<QVariant> value);
-    // Writes what of `changes` the file does not hold yet, in one go.
+    // Merges `changes` into the file as it is now; false if it is not there.
     bool putDown(const Changes& changes);
-    bool flush();
-    // Whether the file is known to hold what this store has (re-read first).
-    bool fileCurrent();
-    bool fileHoldsEverything() const;
+    // Brings onDisk_ up to the file; false when it may not be read or replaced.
+    bool load();
+    void report(Fault fault, const QString& what);
 
-    std::unique_ptr<QSettings> settings_;
+    SettingsFile file_;
+    // The file as last read or written, while it is that version: a write
+    // to a large file then costs no reading and parsing.
+    std::optional<SettingsText::Values> onDisk_;
+    std::optional<SettingsFile::Stamp> onDiskStamp_;
+    SettingsText::Values values_;  // what reads see outside held writes
+    Changes unsaved_;              // taken, but not on disk yet (a failed write)
     std::optional<Changes> held_;
-    bool lastFlushFailed_ = false;
+    unsigned reported_ = 0;
 };

@@ -1,8 +1,11 @@
 #include "platform/local_activation_socket.h"
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QFile>
+#include <QLoggingCategory>
 #include <QSocketNotifier>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -12,9 +15,13 @@
 #include <unistd.h>
 
 namespace {
+Q_LOGGING_CATEGORY(lcActivation, "lumora.instance", QtInfoMsg)
+
 constexpr char kActivateLine[] = "activate\n";
-// Nothing but short request lines is expected from a peer.
+// Nothing but one short request line is expected from a peer.
 constexpr qsizetype kMaxPending = 256;
+// How long accepting pauses when the process has no descriptor to spare.
+constexpr int kResumeMs = 500;
 
 bool toAddress(const QString& path, sockaddr_un& address)
 {
@@ -29,11 +36,14 @@ bool toAddress(const QString& path, sockaddr_un& address)
 }  // namespace
 
 struct LocalActivationSocket::Peer {
+    quint64 serial;
     int fd;
     QSocketNotifier notifier;
     QByteArray pending;
+    QDeadlineTimer deadline{peerTimeoutMs};
+    bool done = false;
 
-    explicit Peer(int socket) : fd(socket), notifier(socket, QSocketNotifier::Read) {}
+    Peer(quint64 number, int socket) : serial(number), fd(socket), notifier(socket, QSocketNotifier::Read) {}
     ~Peer()
     {
         notifier.setEnabled(false);
@@ -41,7 +51,17 @@ struct LocalActivationSocket::Peer {
     }
 };
 
-LocalActivationSocket::LocalActivationSocket(QObject* parent) : QObject(parent) {}
+LocalActivationSocket::LocalActivationSocket(QObject* parent) : QObject(parent)
+{
+    sweep_.setInterval(peerTimeoutMs / 2);
+    connect(&sweep_, &QTimer::timeout, this, &LocalActivationSocket::dropStalePeers);
+    resume_.setSingleShot(true);
+    resume_.setInterval(kResumeMs);
+    connect(&resume_, &QTimer::timeout, this, [this] {
+        if (notifier_)
+            notifier_->setEnabled(true);
+    });
+}
 
 LocalActivationSocket::~LocalActivationSocket()
 {
@@ -68,7 +88,7 @@ bool LocalActivationSocket::listen(const QString& path, QString& error)
     ::unlink(address.sun_path);
     // Only this user may ask (the runtime directory is usually private too).
     if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0
-        || ::chmod(address.sun_path, S_IRUSR | S_IWUSR) != 0 || ::listen(fd, 8) != 0) {
+        || ::chmod(address.sun_path, S_IRUSR | S_IWUSR) != 0 || ::listen(fd, maxPeers) != 0) {
         error = QString::fromLocal8Bit(std::strerror(errno));
         ::close(fd);
         return false;
@@ -82,39 +102,80 @@ bool LocalActivationSocket::listen(const QString& path, QString& error)
 
 void LocalActivationSocket::acceptPeers()
 {
-    for (;;) {
+    // A bounded batch per wake-up: a flood of connections cannot hold the
+    // event loop (and with it SIGTERM and the settings) here.
+    for (int batch = 0; batch < 2 * maxPeers; ++batch) {
         const int fd = ::accept4(listening_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-        if (fd < 0)
+        if (fd < 0) {
+            if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+                // The waiting connections keep the socket readable: pause,
+                // or this would spin.
+                notifier_->setEnabled(false);
+                resume_.start();
+                if (!reportedExhaustion_)
+                    qCWarning(lcActivation) << "out of file descriptors; requests to show the window wait";
+                reportedExhaustion_ = true;
+            }
             return;
-        auto peer = std::make_unique<Peer>(fd);
-        connect(&peer->notifier, &QSocketNotifier::activated, this, [this, fd] { readPeer(fd); });
-        peers_[fd] = std::move(peer);
+        }
+        if (int(peers_.size()) >= maxPeers) {
+            // The oldest has had the longest to speak: heard a last time, it goes.
+            if (!peers_.front()->done)
+                readPeer(*peers_.front());
+            peers_.erase(peers_.begin());
+        }
+        const quint64 serial = nextSerial_++;
+        peers_.push_back(std::make_unique<Peer>(serial, fd));
+        Peer& peer = *peers_.back();
+        connect(&peer.notifier, &QSocketNotifier::activated, this, [this, serial] {
+            const auto it = std::find_if(peers_.begin(), peers_.end(),
+                                         [serial](const auto& p) { return p->serial == serial; });
+            if (it != peers_.end() && readPeer(**it))
+                dropLater(serial);  // not from within its own notifier's signal
+        });
+        // A real request is usually there by now.
+        if (readPeer(peer))
+            drop(serial);
+        if (!peers_.empty() && !sweep_.isActive())
+            sweep_.start();
     }
 }
 
-void LocalActivationSocket::readPeer(int fd)
+bool LocalActivationSocket::readPeer(Peer& peer)
 {
-    const auto it = peers_.find(fd);
-    if (it == peers_.end())
-        return;
-    Peer& peer = *it->second;
     char buffer[kMaxPending];
     ssize_t got = 0;
-    while ((got = ::recv(fd, buffer, sizeof buffer, 0)) > 0)
+    while (peer.pending.size() <= kMaxPending && (got = ::recv(peer.fd, buffer, sizeof buffer, 0)) > 0)
         peer.pending.append(buffer, qsizetype(got));
-    const bool closed = got == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR);
-    bool asked = false;
-    for (qsizetype end; (end = peer.pending.indexOf('\n')) >= 0;) {
-        asked = asked || peer.pending.left(end + 1) == kActivateLine;
-        peer.pending.remove(0, end + 1);
-    }
-    if (closed || peer.pending.size() > kMaxPending) {
-        // Not from within its own notifier's signal.
+    const bool closed = got == 0 || (got < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR);
+    // One request per connection, on its first line.
+    const qsizetype end = peer.pending.indexOf('\n');
+    const bool asked = end >= 0 && peer.pending.left(end + 1) == kActivateLine;
+    peer.done = end >= 0 || closed || peer.pending.size() > kMaxPending;
+    if (peer.done)
         peer.notifier.setEnabled(false);
-        QMetaObject::invokeMethod(this, [this, fd] { peers_.erase(fd); }, Qt::QueuedConnection);
-    }
     if (asked)
         Q_EMIT activateRequested();
+    return peer.done;
+}
+
+void LocalActivationSocket::dropLater(quint64 serial)
+{
+    QMetaObject::invokeMethod(this, [this, serial] { drop(serial); }, Qt::QueuedConnection);
+}
+
+void LocalActivationSocket::drop(quint64 serial)
+{
+    std::erase_if(peers_, [serial](const auto& p) { return p->serial == serial; });
+    if (peers_.empty())
+        sweep_.stop();
+}
+
+void LocalActivationSocket::dropStalePeers()
+{
+    std::erase_if(peers_, [](const auto& p) { return p->deadline.hasExpired(); });
+    if (peers_.empty())
+        sweep_.stop();
 }
 
 bool LocalActivationSocket::ask(const QString& path, int timeoutMs)

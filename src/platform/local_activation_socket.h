@@ -2,17 +2,25 @@
 
 #include <QObject>
 #include <QString>
-#include <map>
+#include <QTimer>
 #include <memory>
+#include <vector>
 
 class QSocketNotifier;
 
 // The instance check's fallback without a session bus: the first process
 // listens on a Unix socket in the runtime directory, and a later one writes
 // "activate" to it. Plain sockets, so the check needs no network library.
+// Any local process may connect, so peers are few and short-lived: at most
+// maxPeers at once (a new one pushes out the oldest), each dropped after one
+// line or peerTimeoutMs, and a process out of descriptors stops accepting
+// for a moment rather than spinning.
 class LocalActivationSocket final : public QObject {
     Q_OBJECT
 public:
+    static constexpr int maxPeers = 8;
+    static constexpr int peerTimeoutMs = 2000;
+
     explicit LocalActivationSocket(QObject* parent = nullptr);
     ~LocalActivationSocket() override;
 
@@ -29,10 +37,18 @@ Q_SIGNALS:
 private:
     struct Peer;
     void acceptPeers();
-    void readPeer(int fd);
+    // Reads what the peer sent; true once it is done with (answered or broken).
+    bool readPeer(Peer& peer);
+    void dropLater(quint64 serial);
+    void drop(quint64 serial);
+    void dropStalePeers();
 
     int listening_ = -1;
     QString path_;
     std::unique_ptr<QSocketNotifier> notifier_;
-    std::map<int, std::unique_ptr<Peer>> peers_;
+    std::vector<std::unique_ptr<Peer>> peers_;  // oldest first
+    quint64 nextSerial_ = 0;
+    QTimer sweep_;    // runs while there are peers
+    QTimer resume_;   // listening again after running out of descriptors
+    bool reportedExhaustion_ = false;
 };

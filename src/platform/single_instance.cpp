@@ -82,6 +82,10 @@ std::optional<SingleInstance::Role> SingleInstance::claimOnBus()
                                                          QDBusConnectionInterface::DontAllowReplacement);
     if (reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceRegistered && exported) {
         mechanism_ = QStringLiteral("bus");
+        // Sent by the bus library itself when the connection drops.
+        bus.connect(QString(), QStringLiteral("/org/freedesktop/DBus/Local"),
+                    QStringLiteral("org.freedesktop.DBus.Local"), QStringLiteral("Disconnected"), this,
+                    SLOT(takeOverLocally()));
         return Role::primary;
     }
     bus.unregisterObject(objectPath());
@@ -99,23 +103,42 @@ std::optional<SingleInstance::Role> SingleInstance::claimOnBus()
 
 SingleInstance::Role SingleInstance::claimLocally()
 {
+    if (listenLocally())
+        return Role::primary;
+    return LocalActivationSocket::ask(socketPath(), requestTimeoutMs) ? Role::secondary : Role::failed;
+}
+
+bool SingleInstance::listenLocally()
+{
     const QString dir = runtimeDir();
     QDir().mkpath(dir);
     lock_ = std::make_unique<QLockFile>(dir + QLatin1Char('/') + appId_ + QStringLiteral(".lock"));
     // A lock left by a process that is gone is taken over at once.
     lock_->setStaleLockTime(0);
-    if (lock_->tryLock(0)) {
-        // The lock is ours, so a socket file there is a crashed instance's.
-        server_ = std::make_unique<LocalActivationSocket>();
-        QString error;
-        if (!server_->listen(socketPath(), error))
-            qCWarning(lcInstance).noquote() << "cannot listen on" << socketPath() << ":" << error;
-        connect(server_.get(), &LocalActivationSocket::activateRequested, this, [this] { Activate({}); });
-        mechanism_ = QStringLiteral("local");
-        return Role::primary;
+    if (!lock_->tryLock(0)) {
+        lock_.reset();
+        return false;
     }
-    lock_.reset();
-    return LocalActivationSocket::ask(socketPath(), requestTimeoutMs) ? Role::secondary : Role::failed;
+    // The lock is ours, so a socket file there is a crashed instance's.
+    server_ = std::make_unique<LocalActivationSocket>();
+    QString error;
+    if (!server_->listen(socketPath(), error))
+        qCWarning(lcInstance).noquote() << "cannot listen on" << socketPath() << ":" << error;
+    connect(server_.get(), &LocalActivationSocket::activateRequested, this, [this] { Activate({}); });
+    mechanism_ = QStringLiteral("local");
+    return true;
+}
+
+void SingleInstance::takeOverLocally()
+{
+    // Without it a later start would find no bus and no socket, and run
+    // as a second instance.
+    if (server_)
+        return;
+    if (listenLocally())
+        qCInfo(lcInstance).noquote() << "the session bus went away; a later start finds Lumora at" << socketPath();
+    else
+        qCWarning(lcInstance).noquote() << "the session bus went away and another process holds" << socketPath();
 }
 
 QVariantMap SingleInstance::platformDataFromEnvironment()

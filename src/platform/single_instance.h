@@ -16,8 +16,9 @@ class QLockFile;
 // the application id on the session bus (a crash frees the name at once) and
 // answers org.freedesktop.Application; a later one asks it to show its window
 // and leaves. Without a session bus a lock file and a local socket in the
-// runtime directory do the same. Adaptors made its children (the timer's
-// interface) are exported on the same object and answer through its context.
+// runtime directory do the same, and they take over when the bus goes away.
+// Adaptors made its children (the timer's interface) are exported on the same
+// object and answer through its context.
 class SingleInstance final : public QObject, public QDBusContext {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Application")
@@ -55,9 +56,14 @@ Q_SIGNALS:
     // The user started Lumora again: the window should come forward.
     void activateRequested();
 
+private Q_SLOTS:
+    void takeOverLocally();
+
 private:
     std::optional<Role> claimOnBus();
     Role claimLocally();
+    // Takes the lock and listens on the socket; false if another process has them.
+    bool listenLocally();
     static QVariantMap platformDataFromEnvironment();
 
     QString appId_;

@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <sys/socket.h>
@@ -141,14 +142,26 @@ private Q_SLOTS:
         QVERIFY(!error.isEmpty());
     }
 
+    // Without a session bus, or once it has gone away under a running
+    // instance, the local socket decides.
+    void withoutABusALocalSocketDecides_data()
+    {
+        QTest::addColumn<bool>("busGoesAway");
+        QTest::newRow("no session bus") << false;
+        QTest::newRow("the session bus goes away") << true;
+    }
     void withoutABusALocalSocketDecides()
     {
+        QFETCH(bool, busGoesAway);
         QTemporaryDir runtime;
-        const QProcessEnvironment env =
-            childEnvironment(QStringLiteral("unix:path=%1/no-bus").arg(runtime.path()), runtime.path());
+        auto bus = busGoesAway ? std::make_unique<PrivateBus>() : nullptr;
+        const QString address = bus ? bus->address() : QStringLiteral("unix:path=%1/no-bus").arg(runtime.path());
+        const QProcessEnvironment env = childEnvironment(address, runtime.path());
         QProcess first;
         startChild(first, env);
-        QCOMPARE(firstLine(first), QStringLiteral("primary local"));
+        QCOMPARE(firstLine(first), busGoesAway ? QStringLiteral("primary bus") : QStringLiteral("primary local"));
+        bus.reset();
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(runtime.filePath(appId + QStringLiteral(".socket"))), 15'000);
 
         QProcess second;
         startChild(second, env);
@@ -166,6 +179,63 @@ private Q_SLOTS:
         QCOMPARE(firstLine(third), QStringLiteral("primary local"));
         third.kill();
         third.waitForFinished(15'000);
+    }
+
+    // A local process floods the socket of a running Lumora: it keeps its
+    // descriptors, still hears a real request and still quits on SIGTERM.
+    void manyPeersCannotTakeTheSocket()
+    {
+        QTemporaryDir runtime;
+        QTemporaryDir config;
+        QProcessEnvironment env =
+            childEnvironment(QStringLiteral("unix:path=%1/no-bus").arg(runtime.path()), runtime.path());
+        env.remove(QStringLiteral("LUMORA_TEST_CLAIM"));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+        env.insert(QStringLiteral("LUMORA_BENCH_MARKS"), QStringLiteral("1"));
+        env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("lumora.instance.debug=true"));
+        QProcess lumora;
+        lumora.setProcessEnvironment(env);
+        lumora.start(QStringLiteral(LUMORA_EXECUTABLE), {});
+        QVERIFY(lumora.waitForStarted());
+        QByteArray out;
+        QTRY_VERIFY_WITH_TIMEOUT((out += lumora.readAllStandardOutput()).contains("lumora-bench first-frame"), 30'000);
+        QTest::qWait(1000);  // what start-up opens late is open
+        const QString descriptors = QStringLiteral("/proc/%1/fd").arg(lumora.processId());
+        const auto inUse = [&descriptors] { return QDir(descriptors).entryList(QDir::Files | QDir::System).size(); };
+        const qsizetype before = inUse();
+
+        const QString path = runtime.filePath(appId + QStringLiteral(".socket"));
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, QFile::encodeName(path).constData(), sizeof address.sun_path - 1);
+        std::vector<int> peers;
+        for (int attempt = 0; attempt < 2000 && peers.size() < 300; ++attempt) {
+            const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+            if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+                // Half a request, never finished.
+                if (peers.size() % 2)
+                    (void)::send(fd, "activ", 5, MSG_NOSIGNAL);
+                peers.push_back(fd);
+            } else {
+                ::close(fd);
+                QTest::qWait(1);
+            }
+        }
+        QVERIFY(peers.size() > size_t(2 * LocalActivationSocket::maxPeers));
+        QTest::qWait(300);
+        // The peers, and a few to spare for what start-up may still open.
+        QVERIFY2(inUse() <= before + LocalActivationSocket::maxPeers + 8,
+                 qPrintable(QStringLiteral("%1 descriptors, %2 before").arg(inUse()).arg(before)));
+
+        QVERIFY(LocalActivationSocket::ask(path, SingleInstance::requestTimeoutMs));
+        QByteArray err;
+        QTRY_VERIFY_WITH_TIMEOUT((err += lumora.readAllStandardError()).contains("show requested"), 15'000);
+        for (const int fd : peers)
+            ::close(fd);
+        ::kill(pid_t(lumora.processId()), SIGTERM);
+        QVERIFY(lumora.waitForFinished(15'000));
+        QCOMPARE(lumora.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(lumora.exitCode(), 0);
     }
 };
 

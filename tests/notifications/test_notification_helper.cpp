@@ -5,6 +5,24 @@
 
 #include <QSignalSpy>
 #include <QTest>
+#include <malloc.h>
+
+#if defined(__SANITIZE_ADDRESS__)
+// From the sanitizer's allocator interface (GCC ships no header for it).
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
+#endif
+
+namespace {
+// Bytes the process has allocated and not freed.
+qint64 heapBytesInUse()
+{
+#if defined(__SANITIZE_ADDRESS__)
+    return qint64(__sanitizer_get_current_allocated_bytes());
+#else
+    return qint64(mallinfo2().uordblks);
+#endif
+}
+}  // namespace
 
 class TestNotificationHelper : public QObject {
     Q_OBJECT
@@ -117,6 +135,66 @@ private Q_SLOTS:
         helper.close(id);
         QTRY_COMPARE(server.closed.size(), size_t(1));
         QCOMPARE(server.closed[0], server.received[0].id);
+    }
+
+    // Signals of the server's interface from another connection, to all or
+    // to us alone, and the server's own for ids that are not ours: no click
+    // comes of them and nothing of them is kept.
+    void forgedSignalsAreIgnored()
+    {
+        PrivateBus bus;
+        const QDBusConnection serverBus = bus.connect(QStringLiteral("server"));
+        NotificationServer server(serverBus);
+        const QDBusConnection client = bus.connect(QStringLiteral("client"));
+        NotificationHelper helper(client);
+        QSignalSpy spy(&helper, &NotificationHelper::activated);
+        const QString id = helper.send(QStringLiteral("t"), QStringLiteral("b"));
+        QTRY_COMPARE(server.received.size(), size_t(1));
+        QTest::qWait(50);
+        const uint ours = server.received[0].id;
+
+        QDBusConnection forger = bus.connect(QStringLiteral("forger"));
+        const QString token(1000, QLatin1Char('t'));
+        const auto signal = [&](const QString& member, bool direct) {
+            const QString path = QStringLiteral("/org/freedesktop/Notifications");
+            const QString interface = QStringLiteral("org.freedesktop.Notifications");
+            return direct ? QDBusMessage::createTargetedSignal(client.baseService(), path, interface, member)
+                          : QDBusMessage::createSignal(path, interface, member);
+        };
+        const auto forge = [&](uint first, int count) {
+            for (int i = 0; i < count; ++i) {
+                const uint serverId = first + uint(i);
+                QDBusConnection from = i % 3 == 2 ? serverBus : forger;
+                from.send(signal(QStringLiteral("ActivationToken"), i % 3 == 1) << serverId << token);
+                if (from.name() == forger.name())
+                    from.send(signal(QStringLiteral("ActionInvoked"), i % 3 == 1) << ours << QStringLiteral("default"));
+            }
+            // Once the client has answered this, it has been handed all of the above.
+            QDBusMessage ping = QDBusMessage::createMethodCall(client.baseService(), QStringLiteral("/"),
+                                                               QStringLiteral("org.freedesktop.DBus.Peer"),
+                                                               QStringLiteral("Ping"));
+            QCOMPARE(forger.call(ping).type(), QDBusMessage::ReplyMessage);
+            QCOMPARE(serverBus.call(ping).type(), QDBusMessage::ReplyMessage);
+            QTest::qWait(50);
+        };
+        forge(1000, 1500);  // Qt's own caches settle
+        const qint64 before = heapBytesInUse();
+        for (int round = 0; round < 4; ++round)
+            forge(10'000 + uint(round) * 1500, 1500);
+        // 4,000 of the tokens kept would be 8 MB.
+        QVERIFY2(heapBytesInUse() - before < 1'000'000, qPrintable(QString::number(heapBytesInUse() - before)));
+        QCOMPARE(spy.count(), 0);
+
+        // A forged token does not ride on the server's own click.
+        forger.send(signal(QStringLiteral("ActivationToken"), true) << ours << QStringLiteral("forged"));
+        QTest::qWait(50);
+        server.invokeAction(ours, QStringLiteral("default"));
+        QTRY_COMPARE(spy.count(), 1);
+        QCOMPARE(spy[0][0].toString(), id);
+        QCOMPARE(spy[0][2].toString(), QString());
+        server.invokeAction(ours, QStringLiteral("default"), QStringLiteral("tok"));
+        QTRY_COMPARE(spy.count(), 2);
+        QCOMPARE(spy[1][2].toString(), QStringLiteral("tok"));
     }
 
     void closeBeforeTheServerAnsweredStillCloses()

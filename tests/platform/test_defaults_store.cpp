@@ -5,8 +5,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 class TestDefaultsStore : public QObject {
     Q_OBJECT
@@ -27,6 +31,19 @@ class TestDefaultsStore : public QObject {
     }
     static inline int copies = 0;
 
+    // What is at the path and behind it: kind, inode, size, device.
+    static QString pathState(const QString& path)
+    {
+        QString state;
+        struct stat st {};
+        const QByteArray native = QFile::encodeName(path);
+        if (::lstat(native.constData(), &st) == 0)
+            state += QStringLiteral("%1 %2 %3;").arg(st.st_mode).arg(st.st_ino).arg(st.st_size);
+        if (::stat(native.constData(), &st) == 0)
+            state += QStringLiteral("%1 %2 %3 %4").arg(st.st_mode).arg(st.st_ino).arg(st.st_size).arg(st.st_rdev);
+        return state;
+    }
+
     static void writeFile(const QString& path, const QByteArray& bytes)
     {
         QDir().mkpath(QFileInfo(path).absolutePath());
@@ -42,33 +59,146 @@ private Q_SLOTS:
         QCOMPARE(DefaultsStore::defaultPath(), home.path() + QStringLiteral("/lumora/lumora.conf"));
     }
 
-    void typedReads_data()
+    // Whatever is at the path: the store starts with every readable key,
+    // never blocks or reads without bound, never changes what it may not
+    // read, and a later write keeps the good keys.
+    void damagedAndHostileFiles_data()
     {
+        QTest::addColumn<QString>("kind");  // what is put at the path
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<bool>("flag");
         QTest::addColumn<QString>("text");
-        QTest::newRow("missing file") << QByteArray() << true << QStringLiteral("dflt");
-        QTest::newRow("good values") << QByteArray("[General]\nflag=false\ntext=dark\n") << false
-                                     << QStringLiteral("dark");
-        QTest::newRow("wrong types") << QByteArray("[General]\nflag=7\ntext=a, b\n") << true
-                                     << QStringLiteral("dflt");
-        QTest::newRow("not ini") << QByteArray("{\"flag\": false}\n\x01\x02garbage") << true
-                                 << QStringLiteral("dflt");
-        QTest::newRow("binary") << QByteArray("\xff\xfe\x00\x00[[[\n=\n", 10) << true
-                                << QStringLiteral("dflt");
-        QTest::newRow("empty") << QByteArray("") << true << QStringLiteral("dflt");
+        QTest::addColumn<bool>("writable");
+        const QByteArray good("flag=false\ntext=dark\n");
+        const auto damaged = [&good](const QByteArray& line) { return "[General]\n" + line + '\n' + good; };
+        QByteArray nested;
+        for (int level = 0; level < 40'000; ++level)
+            nested += "\\0\\0\\0\\t\\0\\0\\0\\0\\x1";
+        QByteArray noise(300, Qt::Uninitialized);
+        QRandomGenerator random(22);
+        for (char& c : noise)
+            c = char(random.bounded(256));
+        noise.replace('\n', ' ').replace('\r', ' ');
+        QByteArray manyKeys("[General]\n");
+        for (int i = 0; manyKeys.size() <= SettingsFile::maxBytes; ++i)
+            manyKeys += "key" + QByteArray::number(i) + "=value\n";
+
+        QTest::newRow("missing file") << "none" << QByteArray() << true << "dflt" << true;
+        QTest::newRow("good values") << "file" << "[General]\n" + good << false << "dark" << true;
+        QTest::newRow("wrong types") << "file" << QByteArray("[General]\nflag=7\ntext=a, b\n") << true << "dflt"
+                                     << true;
+        QTest::newRow("quoted and escaped") << "file" << QByteArray("[General]\nflag = \"false\"\ntext=d\\x61rk\n")
+                                            << false << "dark" << true;
+        QTest::newRow("not ini") << "file" << QByteArray("{\"flag\": false}\n\x01\x02garbage") << true << "dflt"
+                                 << true;
+        QTest::newRow("binary") << "file" << QByteArray("\xff\xfe\x00\x00[[[\n=\n", 10) << true << "dflt" << true;
+        QTest::newRow("empty") << "file" << QByteArray("") << true << "dflt" << true;
+        QTest::newRow("nested @Variant") << "file" << damaged("note=@Variant(" + nested + ")") << false << "dark"
+                                         << true;
+        const QByteArray variantText("text=@Variant(\\0\\0\\0\\n\\0\\0\\0\\0\\b\\0\\x64)\n");
+        QTest::newRow("@Variant for a known key") << "file" << "[General]\n" + good + variantText << false << "dflt"
+                                                  << true;
+        QTest::newRow("huge @Variant") << "file" << damaged("note=@Variant(" + nested + nested + ")") << true
+                                       << "dflt" << false;
+        QTest::newRow("stray quote") << "file" << damaged("note=\"typo") << false << "dark" << true;
+        QTest::newRow("trailing backslash") << "file" << damaged("note=typo\\") << false << "dark" << true;
+        QTest::newRow("broken section") << "file" << "[General]\n" + good + "[Upd\nflag=true\n" << false << "dark"
+                                        << true;
+        QTest::newRow("random bytes") << "file" << damaged(noise) << false << "dark" << true;
+        QTest::newRow("oversized") << "file" << manyKeys + good << true << "dflt" << false;
+        QTest::newRow("FIFO") << "fifo" << QByteArray() << true << "dflt" << false;
+        QTest::newRow("device node") << "device" << QByteArray() << true << "dflt" << false;
+        QTest::newRow("folder") << "folder" << QByteArray() << true << "dflt" << false;
+        QTest::newRow("symlink to a regular file") << "link" << "[General]\n" + good << false << "dark" << true;
+        QTest::newRow("symlink to a device node") << "link to device" << QByteArray() << true << "dflt" << false;
     }
-    void typedReads()
+    void damagedAndHostileFiles()
     {
+        QFETCH(QString, kind);
         QFETCH(QByteArray, file);
         QFETCH(bool, flag);
         QFETCH(QString, text);
+        QFETCH(bool, writable);
         TempConfigHome home;
-        if (!file.isNull())
-            writeFile(home.settingsFile(), file);
+        const QString path = home.settingsFile();
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        // Links and nodes point into the test's own folder only.
+        const QString aside = home.path() + QStringLiteral("/dotfiles/lumora.conf");
+        const QString node = kind == QLatin1String("link to device") ? aside : path;
+        if (kind == QLatin1String("file"))
+            writeFile(path, file);
+        else if (kind == QLatin1String("link"))
+            writeFile(aside, file);
+        else if (kind == QLatin1String("fifo"))
+            QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+        else if (kind == QLatin1String("folder"))
+            QVERIFY(QDir().mkpath(path));
+        if (kind.contains(QLatin1String("device"))) {
+            QDir().mkpath(QFileInfo(node).absolutePath());
+            if (::mknod(QFile::encodeName(node).constData(), S_IFCHR | 0600, makedev(1, 5)) != 0)
+                QSKIP(qPrintable(QStringLiteral("no device node can be made here: %1").arg(qt_error_string(errno))));
+        }
+        if (kind.startsWith(QLatin1String("link")))
+            QVERIFY(QFile::link(aside, path));
+        const QString before = pathState(path);
+
         auto store = home.openStore();
         QCOMPARE(store->readBool(QStringLiteral("flag"), true), flag);
         QCOMPARE(store->readString(QStringLiteral("text"), QStringLiteral("dflt")), text);
+        QVERIFY(!store->contains(QStringLiteral("note")));
+
+        QCOMPARE(store->write(QStringLiteral("added"), QStringLiteral("yes")), writable);
+        QCOMPARE(store->readString(QStringLiteral("added"), {}), QStringLiteral("yes"));
+        QCOMPARE(QFileInfo(path).isSymLink(), kind.startsWith(QLatin1String("link")));
+        if (!writable) {
+            QCOMPARE(pathState(path), before);
+            return;
+        }
+        auto again = home.openStore();
+        QCOMPARE(again->readBool(QStringLiteral("flag"), true), flag);
+        QCOMPARE(again->readString(QStringLiteral("text"), QStringLiteral("dflt")), text);
+        QCOMPARE(again->readString(QStringLiteral("added"), {}), QStringLiteral("yes"));
+        // QSettings, which wrote the files of earlier versions, reads ours.
+        const auto onDisk = readFromDisk(path);
+        QCOMPARE(onDisk->status(), QSettings::NoError);
+        QCOMPARE(onDisk->value(QStringLiteral("added")).toString(), QStringLiteral("yes"));
+    }
+
+    // Files of earlier versions were written by QSettings, and it should
+    // read ours: both ways, every value comes back as it went in.
+    void valuesMatchQSettings_data()
+    {
+        QTest::addColumn<QVariant>("value");
+        QTest::newRow("word") << QVariant(QStringLiteral("dark"));
+        QTest::newRow("number") << QVariant(qint64(1765170000000));
+        QTest::newRow("punctuation") << QVariant(QStringLiteral("a, b; c = \"d\" \\e"));
+        QTest::newRow("spaces at the ends") << QVariant(QStringLiteral("  padded  "));
+        QTest::newRow("starts with @") << QVariant(QStringLiteral("@Variant(not one)"));
+        QTest::newRow("control characters") << QVariant(QStringLiteral("tab\tline\n\x01" "1a"));
+        QTest::newRow("beyond ASCII") << QVariant(QStringLiteral("中文 \U0001F642 é"));
+        QTest::newRow("empty") << QVariant(QString());
+        QTest::newRow("list") << QVariant(QStringList{QStringLiteral("zh-Hans"), QStringLiteral("en, US"), QString()});
+    }
+    void valuesMatchQSettings()
+    {
+        QFETCH(QVariant, value);
+        const QVariant expected = value.typeId() == QMetaType::QStringList ? value : QVariant(value.toString());
+        TempConfigHome home;
+        QVERIFY(home.openStore()->write(QStringLiteral("v"), value));
+        const auto theirs = readFromDisk(home.settingsFile());
+        QCOMPARE(theirs->status(), QSettings::NoError);
+        QCOMPARE(theirs->value(QStringLiteral("v")), expected);
+        QCOMPARE(theirs->allKeys(), QStringList{QStringLiteral("v")});
+
+        QVERIFY(QFile::remove(home.settingsFile()));
+        {
+            QSettings(home.settingsFile(), QSettings::IniFormat).setValue(QStringLiteral("Group/v"), value);
+        }
+        auto ours = home.openStore();
+        if (expected.typeId() == QMetaType::QStringList)
+            QCOMPARE(ours->readStringList(QStringLiteral("Group/v")), expected.toStringList());
+        else
+            QCOMPARE(ours->readString(QStringLiteral("Group/v"), QStringLiteral("absent")), expected.toString());
     }
 
     void writeIsVisibleAtOnceAndOnDisk()
@@ -285,15 +415,6 @@ private Q_SLOTS:
         QCOMPARE(onDisk->value(QStringLiteral("first")).toString(), QStringLiteral("kept"));
         QCOMPARE(onDisk->value(QStringLiteral("second")).toString(), QString(200, QLatin1Char('x')));
         QCOMPARE(onDisk->value(QStringLiteral("third")).toString(), QStringLiteral("true"));
-    }
-
-    void settingsPathIsADirectory()
-    {
-        TempConfigHome home;
-        QDir().mkpath(home.settingsFile());  // the file's place is taken by a folder
-        auto store = home.openStore();
-        QCOMPARE(store->readBool(QStringLiteral("flag"), true), true);
-        QVERIFY(!store->write(QStringLiteral("flag"), false));
     }
 };
 
