@@ -1,10 +1,9 @@
 #include "app/about_window.h"
 
+#include "platform/window_placement.h"
 #include "views/about_view.h"
 
-#include <QGuiApplication>
 #include <QMouseEvent>
-#include <QScreen>
 #include <QWindow>
 
 AboutWindow::AboutWindow(QWidget* parent)
@@ -31,12 +30,7 @@ void AboutWindow::setView(QWidget* view)
 
 void AboutWindow::centerOnScreen()
 {
-    QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    QRect frame(QPoint(), size());
-    frame.moveCenter(screen->availableGeometry().center());
-    move(frame.topLeft());
+    windowplacement::centreOnMainWindow(this);
 }
 
 void AboutWindow::mousePressEvent(QMouseEvent* event)
