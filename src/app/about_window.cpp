@@ -1,6 +1,7 @@
 #include "app/about_window.h"
 
 #include "platform/window_placement.h"
+#include "platform/x11_motif_hints.h"
 #include "views/about_view.h"
 
 #include <QMouseEvent>
@@ -12,6 +13,10 @@ AboutWindow::AboutWindow(QWidget* parent)
     setFixedSize(AboutView::width, AboutView::height);
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Window);
+    // The hints go with the native window, so it is made here, before the
+    // window manager first sees it.
+    winId();
+    x11motif::dropResize(this);
 }
 
 void AboutWindow::setView(QWidget* view)

@@ -34,6 +34,18 @@ int offCentre(const QWidget& window, QPoint centre)
     return qMax(0, (window.frameGeometry().center() - centre).manhattanLength() - frame);
 }
 
+// The functions field of a window's _MOTIF_WM_HINTS, as xprop reads it.
+QString motifFunctions(const QWidget& window)
+{
+    QProcess xprop;
+    xprop.start(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(window.winId()),
+                                          QStringLiteral("_MOTIF_WM_HINTS")});
+    xprop.waitForFinished();
+    // "_MOTIF_WM_HINTS(_MOTIF_WM_HINTS) = 0x3, 0x24, 0x3a, 0x0, 0x0"
+    const QString out = QString::fromLatin1(xprop.readAllStandardOutput());
+    return out.section(QLatin1Char('='), 1).section(QLatin1Char(','), 1, 1).trimmed();
+}
+
 QByteArray storedSettings(const ShellRig& rig)
 {
     QFile file(rig.store->filePath());
@@ -155,6 +167,9 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(about));
         const QPoint mainCentre = rig.window().frameGeometry().center();
         QTRY_VERIFY(offCentre(*about, mainCentre) <= 2);
+        // Its fixed size and lone close button, as the window manager reads
+        // them: moving and closing (0x4 | 0x20), nothing else.
+        QCOMPARE(motifFunctions(*about), QStringLiteral("0x24"));
 
         UpdateWindow update;
         update.showMessage(QStringLiteral("You are up to date."), QStringLiteral("OK"));
