@@ -44,10 +44,6 @@ private Q_SLOTS:
         env.insert(QStringLiteral("LUMORA_BENCH_COUNTDOWN"), QStringLiteral("1"));
         // Only the user's own rules may silence anything here.
         env.remove(QStringLiteral("QT_LOGGING_RULES"));
-        // Full stacks, so what system libraries leave at exit is recognised
-        // as theirs and suppressed; anything of ours is still reported.
-        env.insert(QStringLiteral("ASAN_OPTIONS"),
-                   env.value(QStringLiteral("ASAN_OPTIONS")) + QStringLiteral(":fast_unwind_on_malloc=0"));
         lumora.setProcessEnvironment(env);
         lumora.start(QStringLiteral(LUMORA_EXECUTABLE), {});
         QVERIFY(lumora.waitForStarted());
