@@ -1,12 +1,13 @@
 #include "app/about_window.h"
 
+#include "platform/window_placement.h"
+#include "platform/x11_motif_hints.h"
 #include "views/about_view.h"
 #include "views/shortcut_relay.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QScreen>
 #include <QWindow>
 
 AboutWindow::AboutWindow(QWidget* parent)
@@ -15,6 +16,10 @@ AboutWindow::AboutWindow(QWidget* parent)
     setFixedSize(AboutView::width, AboutView::height);
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Window);
+    // The hints go with the native window, so it is made here, before the
+    // window manager first sees it.
+    winId();
+    x11motif::dropResize(this);
 }
 
 void AboutWindow::setView(QWidget* view)
@@ -33,12 +38,7 @@ void AboutWindow::setView(QWidget* view)
 
 void AboutWindow::centerOnScreen()
 {
-    QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    QRect frame(QPoint(), size());
-    frame.moveCenter(screen->availableGeometry().center());
-    move(frame.topLeft());
+    windowplacement::centreOnMainWindow(this);
 }
 
 void AboutWindow::mousePressEvent(QMouseEvent* event)

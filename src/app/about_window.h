@@ -15,6 +15,7 @@ public:
     void setView(QWidget* view);
     QWidget* view() const { return view_; }
 
+    // On the main window where it is shown, else on the screen.
     void centerOnScreen();
 
 protected:

@@ -192,6 +192,12 @@ void AppDelegate::observeTimer()
     // The picture also tells paused and ringing apart.
     cancellables.push_back(timer_.isPaused.sink(receiveOnMain<bool>(this, refresh)));
     cancellables.push_back(timer_.isRinging.sink(receiveOnMain<bool>(this, refresh)));
+    // The gear is off while the alarm rings; its panel must not stay above
+    // the overlay and take the click meant for Stop.
+    cancellables.push_back(timer_.isRinging.sink(receiveOnMain<bool>(this, [this](bool ringing) {
+        if (ringing && mainWindow_)
+            mainWindow_->closePopups();
+    })));
 }
 
 void AppDelegate::updateStatusTitle()
@@ -415,17 +421,53 @@ void AppDelegate::observeBringToFront()
                                                       [this] { bringWindowToFront(); });
 }
 
-void AppDelegate::showAndActivate(QWidget* window)
+void AppDelegate::closeAllPopups()
 {
+    // A popup left open would stay below the raised window with the pointer
+    // grab, or above it over what the user came back for.
+    for (int i = 0; i < 16; ++i) {
+        QWidget* popup = QApplication::activePopupWidget();
+        if (!popup)
+            return;
+        popup->close();
+        if (popup->isVisible())
+            popup->hide();
+    }
+}
+
+void AppDelegate::showAndActivate(QWidget* window, const QString& activationToken)
+{
+    closeAllPopups();
+    if (auto* main = qobject_cast<MainWindow*>(window))
+        main->closePopups();
     if (window->isMinimized())
         window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    if (QGuiApplication::platformName() == QLatin1String("wayland")) {
+        // The compositor alone stacks and focuses. A token lets it focus the
+        // window (Qt takes it from XDG_ACTIVATION_TOKEN when the window asks
+        // to be activated). Without one, a window mapped anew is placed in
+        // front like any new window, where the compositor allows it.
+        if (!activationToken.isEmpty())
+            qputenv("XDG_ACTIVATION_TOKEN", activationToken.toUtf8());
+        else if (window->isVisible() && !window->isActiveWindow())
+            window->hide();
+        window->show();
+        window->activateWindow();
+        if (!window->isActiveWindow())
+            QApplication::alert(window);
+        return;
+    }
     window->show();
     window->raise();
-    // On Wayland the compositor decides; it may only mark the window.
     window->activateWindow();
 }
 
 void AppDelegate::bringWindowToFront()
+{
+    bringWindowToFrontWith({});
+}
+
+void AppDelegate::bringWindowToFrontWith(const QString& activationToken)
 {
     QWidget* target = window_ ? window_.data() : mainWindow_.data();
     if (!target) {
@@ -434,7 +476,7 @@ void AppDelegate::bringWindowToFront()
             target = windows.first();
     }
     if (target)
-        showAndActivate(target);
+        showAndActivate(target, activationToken);
 }
 
 void AppDelegate::openSettings()

@@ -69,6 +69,9 @@ public:
     void observeWindows();
     void observeBringToFront();
     void bringWindowToFront();
+    // The same, with the activation token of a notification click or a
+    // second launch: a Wayland compositor gives the focus only with one.
+    void bringWindowToFrontWith(const QString& activationToken);
     void openSettings();
     void showAbout();
 
@@ -110,7 +113,8 @@ private:
     void mainWindowClosed();
     void listWindows(QMenu* windowMenu, QAction* fixedEnd);
     QWidget* clickTarget() const;
-    static void showAndActivate(QWidget* window);
+    static void showAndActivate(QWidget* window, const QString& activationToken = {});
+    static void closeAllPopups();
     QString localized(const char* key) const;
 
     TimerManager& timer_;

@@ -75,7 +75,7 @@ int main(int argc, char** argv)
     QObject::connect(&termination, &TerminationSignals::received, &app, [] { QCoreApplication::quit(); });
 
     QObject::connect(&instance, &SingleInstance::activateRequested, &lumora.appDelegate(),
-                     &AppDelegate::bringWindowToFront);
+                     &AppDelegate::bringWindowToFrontWith);
     lumora.launch();
     // After launch(): the marks' filter is then asked first about the first
     // paint, so "first-frame" is not held up by the launch steps that follow it.
@@ -85,9 +85,9 @@ int main(int argc, char** argv)
     // A click on one of our notifications brings the timer window forward.
     QObject::connect(&NotificationHelper::shared(), &NotificationHelper::activated,
                      &lumora.appDelegate(),
-                     [&lumora](const QString&, const QString& action, const QString&) {
+                     [&lumora](const QString&, const QString& action, const QString& token) {
                          if (action == QLatin1String("default"))
-                             lumora.appDelegate().bringWindowToFront();
+                             lumora.appDelegate().bringWindowToFrontWith(token);
                      });
     const int status = app.exec();
     fonts.wait();

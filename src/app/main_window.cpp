@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QHideEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -130,4 +131,25 @@ void MainWindow::closeEvent(QCloseEvent* event)
     QWidget::closeEvent(event);
     if (event->isAccepted())
         Q_EMIT closed();
+}
+
+void MainWindow::closePopups()
+{
+    for (QWidget* w : findChildren<QWidget*>()) {
+        if (w->isWindow() && w->windowType() == Qt::Popup && w->isVisible())
+            w->hide();
+    }
+}
+
+void MainWindow::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    closePopups();
+}
+
+void MainWindow::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isMinimized())
+        closePopups();
 }

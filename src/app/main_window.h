@@ -35,6 +35,11 @@ public:
     void applyBorderlessStyle();
     bool hasBorderlessStyle() const;
 
+    // Hides the popups that hang off this window (the settings popover, the
+    // context menu), so none is left above a raised or hidden window or
+    // keeps the pointer grab there.
+    void closePopups();
+
 Q_SIGNALS:
     // The user or the Window menu closed the window (it is only hidden).
     void closed();
@@ -44,6 +49,8 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     static constexpr Qt::WindowFlags borderlessFlags = Qt::Window | Qt::FramelessWindowHint;

@@ -18,6 +18,11 @@ public:
 
     void play() override;
 
+    // What the sound server shows for the alarm's stream: our name and icon,
+    // and the role that tells sound policies it is an alert.
+    static constexpr char streamProperties[] =
+        "application.name='Lumora' application.icon_name='org.lumora.Lumora' media.role='event'";
+
 private:
     bool usesBeep() const;
 

@@ -154,12 +154,12 @@ QVariantMap SingleInstance::platformDataFromEnvironment()
 void SingleInstance::Activate(const QVariantMap& platformData)
 {
     // A Wayland compositor lets a window take focus only with the token the
-    // launcher gave the new process; Qt reads it when the window activates.
-    const QString token = platformData.value(QStringLiteral("activation-token")).toString();
-    if (!token.isEmpty())
-        qputenv("XDG_ACTIVATION_TOKEN", token.toUtf8());
+    // launcher gave the new process.
+    QString token = platformData.value(QStringLiteral("activation-token")).toString();
+    if (token.isEmpty())
+        token = platformData.value(QStringLiteral("desktop-startup-id")).toString();
     qCDebug(lcInstance) << "show requested";
-    Q_EMIT activateRequested();
+    Q_EMIT activateRequested(token);
 }
 
 void SingleInstance::Open(const QStringList& uris, const QVariantMap& platformData)

@@ -53,8 +53,9 @@ public Q_SLOTS:
                                      const QVariantMap& platformData);
 
 Q_SIGNALS:
-    // The user started Lumora again: the window should come forward.
-    void activateRequested();
+    // The user started Lumora again: the window should come forward, with
+    // the launcher's activation token where there is one (Wayland).
+    void activateRequested(const QString& activationToken);
 
 private Q_SLOTS:
     void takeOverLocally();

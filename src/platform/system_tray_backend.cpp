@@ -1,5 +1,6 @@
 #include "platform/system_tray_backend.h"
 
+#include <QGuiApplication>
 #include <QIcon>
 #include <QPixmap>
 
@@ -31,6 +32,10 @@ bool SystemTrayBackend::isAvailable() const
 
 void SystemTrayBackend::show()
 {
+    // The XEmbed tray is X11's; elsewhere only a platform tray can show the
+    // icon, and asking for the X11 one there makes Qt complain.
+    if (QGuiApplication::platformName() != QLatin1String("xcb") && !QSystemTrayIcon::isSystemTrayAvailable())
+        return;
     tray_.show();
 }
 

@@ -1,5 +1,7 @@
 #include "services/update_window.h"
 
+#include "platform/window_placement.h"
+
 #include <QDesktopServices>
 #include <QHBoxLayout>
 #include <QKeySequence>
@@ -85,6 +87,13 @@ void UpdateWindow::showMessage(const QString& text, const QString& okLabel)
 void UpdateWindow::present(bool activate)
 {
     setAttribute(Qt::WA_ShowWithoutActivating, !activate);
+    if (!isVisible()) {
+        // Before the first show the layout has not sized the window yet.
+        ensurePolished();
+        if (!testAttribute(Qt::WA_Resized))
+            adjustSize();
+        windowplacement::centreOnMainWindow(this);
+    }
     show();
     if (activate) {
         raise();

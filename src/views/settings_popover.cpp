@@ -34,7 +34,8 @@ QPoint SettingsPopover::placement(const QRect& anchor, const QRect& screen)
 
 void SettingsPopover::openUnder(QWidget* anchor)
 {
-    if (isVisible())
+    // A disabled anchor (the gear while the alarm rings) opens nothing.
+    if (isVisible() || !anchor->isEnabled())
         return;
     delete content_;
     content_ = factory_ ? factory_(this, [this] { hide(); }) : new QWidget(this);

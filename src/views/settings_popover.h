@@ -20,7 +20,9 @@ public:
     explicit SettingsPopover(QWidget* parent = nullptr);
 
     void setContentFactory(ContentFactory factory);
-    // Opens under `anchor`, its right edge on the anchor's, kept on screen.
+    // Opens under `anchor`, its right edge on the anchor's, kept on screen;
+    // not while the anchor is disabled. It is transient for the anchor's
+    // window, whose owner closes it before raising or hiding that window.
     void openUnder(QWidget* anchor);
     bool isOpen() const { return isVisible(); }
     QWidget* content() const { return content_; }

@@ -1,0 +1,74 @@
+// The real executable started on the desktop arrangement.sh set up, left to
+// run a one-second countdown out and ring: it says nothing on standard
+// error, and where a sound server runs, the mixer lists the alarm under
+// Lumora's name and icon with the event role.
+#include <QFileInfo>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+bool soundServerRunning()
+{
+    return QFileInfo::exists(qEnvironmentVariable("XDG_RUNTIME_DIR") + QStringLiteral("/pulse/native"));
+}
+
+// `pactl list sink-inputs`, one entry per sink input, its properties as
+// "key = "value"" lines.
+QStringList sinkInputs()
+{
+    QProcess pactl;
+    pactl.start(QStringLiteral("pactl"), {QStringLiteral("list"), QStringLiteral("sink-inputs")});
+    if (!pactl.waitForFinished(10000))
+        return {};
+    const QString out = QString::fromUtf8(pactl.readAllStandardOutput());
+    return out.split(QRegularExpression(QStringLiteral("^Sink Input #"), QRegularExpression::MultilineOption),
+                     Qt::SkipEmptyParts);
+}
+}  // namespace
+
+class TestDesktopStart : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void startsRingsAndSaysNothing()
+    {
+        QTemporaryDir config;
+        QVERIFY(config.isValid());
+        QProcess lumora;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+        env.insert(QStringLiteral("LUMORA_BENCH_MARKS"), QStringLiteral("1"));
+        env.insert(QStringLiteral("LUMORA_BENCH_COUNTDOWN"), QStringLiteral("1"));
+        // Only the user's own rules may silence anything here.
+        env.remove(QStringLiteral("QT_LOGGING_RULES"));
+        lumora.setProcessEnvironment(env);
+        lumora.start(QStringLiteral(LUMORA_EXECUTABLE), {});
+        QVERIFY(lumora.waitForStarted());
+        QByteArray out;
+        QTRY_VERIFY_WITH_TIMEOUT((out += lumora.readAllStandardOutput()).contains("lumora-bench ringing"), 60000);
+
+        if (soundServerRunning()) {
+            // It rings every second; each chime is a stream while it plays.
+            QString entry;
+            QTRY_VERIFY_WITH_TIMEOUT(!(entry = sinkInputs().value(0)).isEmpty(), 30000);
+            for (const char* property : {"application.name = \"Lumora\"",
+                                         "application.icon_name = \"org.lumora.Lumora\"",
+                                         "media.role = \"event\""})
+                QVERIFY2(entry.contains(QLatin1String(property)), qPrintable(entry));
+        } else {
+            // Long enough for a few chimes, or beeps, after the module loaded.
+            QTest::qWait(2500);
+        }
+        lumora.terminate();
+        QVERIFY(lumora.waitForFinished(30000));
+        QCOMPARE(lumora.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(lumora.exitCode(), 0);
+        QCOMPARE(QString::fromLocal8Bit(lumora.readAllStandardError()), QString());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDesktopStart)
+#include "test_desktop_start.moc"

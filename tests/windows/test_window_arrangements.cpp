@@ -1,0 +1,191 @@
+// Where Lumora's windows meet: the settings popover against the ringing
+// overlay and every way the main window is raised, with real pointer clicks
+// through the X server, on whatever desktop arrangement.sh set up (no window
+// manager, or openbox).
+#include "app/about_window.h"
+#include "services/update_window.h"
+#include "shell_rig.h"
+#include "views/content_view.h"
+#include "views/flat_button.h"
+#include "views/ringing_overlay.h"
+#include "views/settings_popover.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QScreen>
+#include <QWindow>
+
+namespace {
+// A press and release at the widget's centre, as the X server delivers it:
+// through any pointer grab and to whichever window is on top there.
+bool realClick(const QWidget* widget)
+{
+    const QPoint at = widget->mapToGlobal(widget->rect().center());
+    return QProcess::execute(QStringLiteral("xdotool"),
+                             {QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(at.x()),
+                              QString::number(at.y()), QStringLiteral("click"), QStringLiteral("1")}) == 0;
+}
+
+// How far the window's centre is from `centre`; the frame a window manager
+// adds is not known before the first show, so half of it is tolerated.
+int offCentre(const QWidget& window, QPoint centre)
+{
+    const int frame = window.frameGeometry().height() - window.height();
+    return qMax(0, (window.frameGeometry().center() - centre).manhattanLength() - frame);
+}
+
+// The functions field of a window's _MOTIF_WM_HINTS, as xprop reads it.
+QString motifFunctions(const QWidget& window)
+{
+    QProcess xprop;
+    xprop.start(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(window.winId()),
+                                          QStringLiteral("_MOTIF_WM_HINTS")});
+    xprop.waitForFinished();
+    // "_MOTIF_WM_HINTS(_MOTIF_WM_HINTS) = 0x3, 0x24, 0x3a, 0x0, 0x0"
+    const QString out = QString::fromLatin1(xprop.readAllStandardOutput());
+    return out.section(QLatin1Char('='), 1).section(QLatin1Char(','), 1, 1).trimmed();
+}
+
+QByteArray storedSettings(const ShellRig& rig)
+{
+    QFile file(rig.store->filePath());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+}  // namespace
+
+class TestWindowArrangements : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            QSKIP("real clicks need an X server");
+    }
+
+    void popoverNeverOutlivesARaise_data()
+    {
+        QTest::addColumn<QStringList>("steps");
+        QTest::newRow("open at expiry") << QStringList{"open", "expire"};
+        QTest::newRow("open, tray Settings…, expiry") << QStringList{"open", "traySettings", "expire"};
+        QTest::newRow("open, second launch, expiry") << QStringList{"open", "secondLaunch", "expire"};
+        QTest::newRow("open, tray click hides and shows, expiry")
+            << QStringList{"open", "trayClick", "trayClick", "expire"};
+        QTest::newRow("ringing, then tray Settings…") << QStringList{"expire", "traySettings"};
+        QTest::newRow("ringing, then second launch") << QStringList{"expire", "secondLaunch"};
+    }
+    void popoverNeverOutlivesARaise()
+    {
+        QFETCH(QStringList, steps);
+        ShellRig rig;
+        rig.timer.setNotificationType(NotificationType::desktop);
+        rig.timer.setBringToFrontOnExpire(true);
+        rig.timer.mode = TimerMode::custom;
+        rig.timer.customSeconds = 1;
+        rig.launch();
+        QVERIFY(QTest::qWaitForWindowExposed(&rig.window()));
+        auto* content = qobject_cast<ContentView*>(rig.window().contentWidget());
+        SettingsPopover* popover = content->settingsPopover();
+
+        for (const QString& step : steps) {
+            if (step == QLatin1String("open")) {
+                QVERIFY(realClick(content->gearButton()));
+                QTRY_VERIFY(popover->isOpen());
+                QVERIFY(QTest::qWaitForWindowExposed(popover));
+                // It belongs to the main window.
+                QCOMPARE(popover->windowHandle()->transientParent(), rig.window().windowHandle());
+                QCOMPARE(QApplication::activePopupWidget(), popover);
+            } else if (step == QLatin1String("expire")) {
+                rig.timer.start();
+                rig.clock.advance(1001);
+                QTRY_VERIFY(rig.timer.isRinging);
+            } else if (step == QLatin1String("traySettings")) {
+                rig.delegate().statusItem()->menu()->actions().at(0)->trigger();
+            } else if (step == QLatin1String("secondLaunch")) {
+                rig.delegate().bringWindowToFrontWith(QString());
+            } else if (step == QLatin1String("trayClick")) {
+                const bool wasVisible = rig.window().isVisible();
+                rig.tray->click(TrayBackend::Click::primary);
+                QCOMPARE(rig.window().isVisible(), !wasVisible);
+                // Hiding the window took its popover along.
+                QVERIFY(!popover->isOpen());
+            }
+            ShellRig::settle();
+        }
+        // What the user sees now is the alarm, with nothing over it and
+        // nothing holding the pointer.
+        QTRY_VERIFY(!popover->isOpen());
+        QVERIFY(!QApplication::activePopupWidget());
+        QVERIFY(QTest::qWaitForWindowExposed(&rig.window()));
+        QVERIFY(rig.timer.isRinging);
+        const QByteArray settingsBefore = storedSettings(rig);
+        // The overlay glides in; its buttons join at the end.
+        FlatButton* stop = content->ringingOverlay()->stopButton();
+        QTRY_VERIFY(stop->isVisible());
+        QVERIFY(realClick(stop));
+        QTRY_VERIFY(!rig.timer.isRinging);
+        QVERIFY(!popover->isOpen());
+        QCOMPARE(storedSettings(rig), settingsBefore);
+    }
+
+    void popoverIsNotOpenedOverTheAlarm()
+    {
+        ShellRig rig;
+        rig.timer.setNotificationType(NotificationType::desktop);
+        rig.timer.mode = TimerMode::custom;
+        rig.timer.customSeconds = 1;
+        rig.launch();
+        auto* content = qobject_cast<ContentView*>(rig.window().contentWidget());
+        rig.timer.start();
+        rig.clock.advance(1001);
+        QTRY_VERIFY(rig.timer.isRinging);
+        ShellRig::settle();
+        content->setShowSettings(true);
+        QVERIFY(!content->settingsPopover()->isOpen());
+        rig.timer.stopRinging();
+        rig.timer.reset();
+        ShellRig::settle();
+        content->setShowSettings(true);
+        QVERIFY(content->settingsPopover()->isOpen());
+        // Minimising the window closes it too.
+        rig.window().showMinimized();
+        QTRY_VERIFY(!content->settingsPopover()->isOpen());
+    }
+
+    void dialogsOpenCentredOnTheMainWindow()
+    {
+        ShellRig rig;
+        rig.launch();
+        QVERIFY(QTest::qWaitForWindowExposed(&rig.window()));
+        QScreen* screen = rig.window().screen();
+        const QRect area = screen->availableGeometry();
+        rig.window().move(area.topLeft() + QPoint(100, 80));
+        QTRY_COMPARE(rig.window().pos(), area.topLeft() + QPoint(100, 80));
+
+        rig.delegate().showAbout();
+        AboutWindow* about = rig.delegate().aboutWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(about));
+        const QPoint mainCentre = rig.window().frameGeometry().center();
+        QTRY_VERIFY(offCentre(*about, mainCentre) <= 2);
+        // Its fixed size and lone close button, as the window manager reads
+        // them: moving and closing (0x4 | 0x20), nothing else.
+        QCOMPARE(motifFunctions(*about), QStringLiteral("0x24"));
+
+        UpdateWindow update;
+        update.showMessage(QStringLiteral("You are up to date."), QStringLiteral("OK"));
+        update.present(false);
+        QVERIFY(QTest::qWaitForWindowExposed(&update));
+        QTRY_VERIFY(offCentre(update, mainCentre) <= 2);
+
+        // With the main window away, on the screen instead, and inside it.
+        update.hide();
+        rig.window().hide();
+        update.present(false);
+        QVERIFY(QTest::qWaitForWindowExposed(&update));
+        QTRY_VERIFY(offCentre(update, area.center()) <= 2);
+        QVERIFY(area.contains(update.frameGeometry()));
+    }
+};
+
+QTEST_MAIN(TestWindowArrangements)
+#include "test_window_arrangements.moc"
