@@ -59,6 +59,16 @@ struct ShellRig {
         }
     }
 
+    // A one-second custom countdown that rings in the window only, bringing
+    // the window forward or not: start it, then advance the clock past it.
+    void armAlarm(bool bringToFront)
+    {
+        timer.setNotificationType(NotificationType::desktop);
+        timer.setBringToFrontOnExpire(bringToFront);
+        timer.mode = TimerMode::custom;
+        timer.customSeconds = 1;
+    }
+
     // The main menu's top-level menu with that position.
     QMenu* topMenu(int index) const { return window().mainMenu()->actions().at(index)->menu(); }
 

@@ -46,10 +46,7 @@ private Q_SLOTS:
         QFETCH(bool, minimise);
         QFETCH(bool, atExpiry);
         ShellRig rig;
-        rig.timer.setNotificationType(NotificationType::desktop);
-        rig.timer.setBringToFrontOnExpire(true);
-        rig.timer.mode = TimerMode::custom;
-        rig.timer.customSeconds = 1;
+        rig.armAlarm(true);
         rig.launch();
         // A new window gets the focus.
         QTRY_VERIFY_WITH_TIMEOUT(rig.window().isActiveWindow(), 20000);

@@ -78,10 +78,7 @@ private Q_SLOTS:
     {
         QFETCH(QStringList, steps);
         ShellRig rig;
-        rig.timer.setNotificationType(NotificationType::desktop);
-        rig.timer.setBringToFrontOnExpire(true);
-        rig.timer.mode = TimerMode::custom;
-        rig.timer.customSeconds = 1;
+        rig.armAlarm(true);
         rig.launch();
         QVERIFY(QTest::qWaitForWindowExposed(&rig.window()));
         auto* content = qobject_cast<ContentView*>(rig.window().contentWidget());
