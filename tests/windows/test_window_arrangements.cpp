@@ -21,9 +21,13 @@ namespace {
 bool realClick(const QWidget* widget)
 {
     const QPoint at = widget->mapToGlobal(widget->rect().center());
+    // xdotool's --sync waits for the pointer to move, which it never does
+    // when it is already there: step off the spot first.
     return QProcess::execute(QStringLiteral("xdotool"),
-                             {QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(at.x()),
-                              QString::number(at.y()), QStringLiteral("click"), QStringLiteral("1")}) == 0;
+                             {QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(at.x() + 1),
+                              QString::number(at.y()), QStringLiteral("mousemove"), QStringLiteral("--sync"),
+                              QString::number(at.x()), QString::number(at.y()), QStringLiteral("click"),
+                              QStringLiteral("1")}) == 0;
 }
 
 // How far the window's centre is from `centre`; the frame a window manager
