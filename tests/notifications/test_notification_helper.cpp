@@ -1,7 +1,5 @@
 // Desktop notifications against a private bus with a test server.
-#include "notifications/notification_helper.h"
-#include "support/notification_server.h"
-#include "support/test_env.h"
+#include "support/notification_rig.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -29,11 +27,9 @@ class TestNotificationHelper : public QObject {
 private Q_SLOTS:
     void sendPostsOneNotificationWithAUniqueIdentifier()
     {
-        PrivateBus bus;
-        QVERIFY(bus.isRunning());
-        NotificationServer server(bus.connect(QStringLiteral("server")));
+        NotificationRig rig;
+        auto& [bus, server, helper] = rig;
         QVERIFY(server.isRegistered());
-        NotificationHelper helper(bus.connect(QStringLiteral("client")));
 
         helper.requestAuthorizationIfNeeded();
         helper.requestAuthorizationIfNeeded();
@@ -60,9 +56,8 @@ private Q_SLOTS:
 
     void sameIdentifierReplaces()
     {
-        PrivateBus bus;
-        NotificationServer server(bus.connect(QStringLiteral("server")));
-        NotificationHelper helper(bus.connect(QStringLiteral("client")));
+        NotificationRig rig;
+        auto& [bus, server, helper] = rig;
         NotificationRequest r;
         r.identifier = QStringLiteral("lumora-update");
         r.title = QStringLiteral("Update");
@@ -93,9 +88,8 @@ private Q_SLOTS:
         QFETCH(QStringList, caps);
         QFETCH(bool, sound);
         QFETCH(bool, actions);
-        PrivateBus bus;
-        NotificationServer server(bus.connect(QStringLiteral("server")), caps);
-        NotificationHelper helper(bus.connect(QStringLiteral("client")));
+        NotificationRig rig(caps);
+        auto& [bus, server, helper] = rig;
         helper.requestAuthorizationIfNeeded();
         QTRY_VERIFY(helper.capabilities().has_value());
         NotificationRequest r;
@@ -115,9 +109,8 @@ private Q_SLOTS:
 
     void actionsAndClicksComeBackWithOurIdentifier()
     {
-        PrivateBus bus;
-        NotificationServer server(bus.connect(QStringLiteral("server")));
-        NotificationHelper helper(bus.connect(QStringLiteral("client")));
+        NotificationRig rig;
+        auto& [bus, server, helper] = rig;
         QSignalSpy spy(&helper, &NotificationHelper::activated);
         const QString id = helper.send(QStringLiteral("t"), QStringLiteral("b"));
         QTRY_COMPARE(server.received.size(), size_t(1));
@@ -199,9 +192,8 @@ private Q_SLOTS:
 
     void closeBeforeTheServerAnsweredStillCloses()
     {
-        PrivateBus bus;
-        NotificationServer server(bus.connect(QStringLiteral("server")));
-        NotificationHelper helper(bus.connect(QStringLiteral("client")));
+        NotificationRig rig;
+        auto& [bus, server, helper] = rig;
         const QString id = helper.send(QStringLiteral("t"), QStringLiteral("b"));
         helper.close(id);
         QTRY_COMPARE(server.closed.size(), size_t(1));

@@ -201,18 +201,6 @@ private Q_SLOTS:
             QCOMPARE(ours->readString(QStringLiteral("Group/v"), QStringLiteral("absent")), expected.toString());
     }
 
-    void writeIsVisibleAtOnceAndOnDisk()
-    {
-        TempConfigHome home;
-        auto store = home.openStore();
-        QVERIFY(store->write(QStringLiteral("flag"), false));
-        QCOMPARE(store->readBool(QStringLiteral("flag"), true), false);
-        QVERIFY(QFileInfo::exists(home.settingsFile()));
-        QCOMPARE(home.openStore()->readBool(QStringLiteral("flag"), true), false);
-        QVERIFY(store->remove(QStringLiteral("flag")));
-        QVERIFY(!home.openStore()->contains(QStringLiteral("flag")));
-    }
-
     // A value the file already holds is not written again; anything else,
     // including a value someone changed behind the store's back, is. Held
     // writes (start-up's) follow the same rule when they are committed.
@@ -345,19 +333,6 @@ private Q_SLOTS:
         }
         QCOMPARE(fileIdentity(home.settingsFile()), before);
         QCOMPARE(readFromDisk(home.settingsFile())->value(QStringLiteral("text")).toString(), QStringLiteral("kept"));
-    }
-
-    void writeRepairsABadValueAndKeepsTheRest()
-    {
-        TempConfigHome home;
-        writeFile(home.settingsFile(),
-                  "[General]\nflag=maybe\ntext=dark\nthis line is not ini\nother=true\n");
-        auto store = home.openStore();
-        QVERIFY(store->write(QStringLiteral("flag"), true));
-        auto again = home.openStore();
-        QCOMPARE(again->readBool(QStringLiteral("flag"), false), true);
-        QCOMPARE(again->readString(QStringLiteral("text"), {}), QStringLiteral("dark"));
-        QCOMPARE(again->readBool(QStringLiteral("other"), false), true);
     }
 
     void writeLeavesNoTemporaryFiles()
