@@ -87,7 +87,7 @@ private Q_SLOTS:
         QTest::newRow("good values") << "file" << "[General]\n" + good << false << "dark" << true;
         QTest::newRow("wrong types") << "file" << QByteArray("[General]\nflag=7\ntext=a, b\n") << true << "dflt"
                                      << true;
-        QTest::newRow("quoted and escaped") << "file" << QByteArray("[General]\nflag = \"false\"\ntext=d\\x61rk\n")
+        QTest::newRow("quoted and escaped") << "file" << QByteArray("[General]\nflag = \"false\"\ntext=d\\x61r\\x6b\n")
                                             << false << "dark" << true;
         QTest::newRow("not ini") << "file" << QByteArray("{\"flag\": false}\n\x01\x02garbage") << true << "dflt"
                                  << true;
