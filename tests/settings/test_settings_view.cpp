@@ -157,7 +157,6 @@ private Q_SLOTS:
         for (int row : {0, 1, 2}) {
             QTest::newRow(qPrintable(QStringLiteral("row %1, text").arg(row))) << row << QPoint(60, 20);
             QTest::newRow(qPrintable(QStringLiteral("row %1, beside the switch").arg(row))) << row << QPoint(240, 20);
-            QTest::newRow(qPrintable(QStringLiteral("row %1, icon").arg(row))) << row << QPoint(24, 20);
         }
     }
     void switchRowsActOnlyByTheirSwitch()
