@@ -102,13 +102,10 @@ private Q_SLOTS:
         QTest::newRow("status idle") << "idle" << args("status") << 0 << "idle 10:00" << "idle" << qint64(0);
         QTest::newRow("status running") << "running" << args("status") << 0 << "running 24:59" << "running"
                                         << qint64(1500);
-        QTest::newRow("status paused") << "paused" << args("status") << 0 << "paused 24:59" << "paused"
-                                       << qint64(1500);
         QTest::newRow("status ringing") << "ringing" << args("status") << 0 << "ringing" << "ringing" << qint64(1);
         QTest::newRow("start 25m") << "idle" << args("start 25m") << 0 << "" << "running" << qint64(1500);
         QTest::newRow("start until") << "idle" << args("start --until 10:30") << 0 << "" << "running"
                                      << qint64(1800);
-        QTest::newRow("start ringing") << "ringing" << args("start 5m") << 0 << "" << "running" << qint64(300);
         QTest::newRow("start running") << "running" << args("start 5m") << 1
                                        << "lumora: A countdown is running; pause or reset it first." << "running"
                                        << qint64(1500);

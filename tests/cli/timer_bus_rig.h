@@ -4,11 +4,7 @@
 // D-Bus interface on a private bus under Lumora's name, and a second
 // connection to call it from.
 #include "app/timer_bus_interface.h"
-#include "localization/localization_manager.h"
-#include "platform/defaults_store.h"
-#include "support/fake_clock.h"
-#include "support/test_env.h"
-#include "timer/timer_manager.h"
+#include "support/engine_rig.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusContext>
@@ -21,16 +17,11 @@ class BusHost final : public QObject, public QDBusContext {
     Q_OBJECT
 };
 
-struct TimerBusRig {
+struct TimerBusRig : EngineRig {
     static inline const QString appId = QStringLiteral("org.lumora.Lumora");
     static inline const QString path = QStringLiteral("/org/lumora/Lumora");
 
     PrivateBus bus;
-    TempConfigHome home;
-    std::unique_ptr<DefaultsStore> store = home.openStore();
-    FakeClock clock;
-    LocalizationManager l10n{*store, {QStringLiteral("en-US")}};
-    TimerManager timer{*store, clock, l10n};
     QDBusConnection service = bus.connect(QStringLiteral("instance"));
     QDBusConnection client = bus.connect(QStringLiteral("client"));
     BusHost host;

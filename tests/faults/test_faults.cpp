@@ -1,17 +1,13 @@
 #include "app/shell_rig.h"
-#include "localization/localization_manager.h"
 #include "platform/desktop_tray_backend.h"
 #include "platform/status_notifier_backend.h"
 #include "support/status_notifier_watcher.h"
 #include "tray/desktop_tray_rig.h"
 #include "tray/panel_host.h"
 #include "notifications/notification_helper.h"
-#include "platform/alarm_sound.h"
-#include "platform/defaults_store.h"
-#include "support/fake_clock.h"
+#include "support/engine_rig.h"
 #include "support/notification_server.h"
 #include "support/test_env.h"
-#include "timer/timer_manager.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,35 +18,7 @@
 #include <csignal>
 
 namespace {
-struct CountingSound final : AlarmSound {
-    int plays = 0;
-    void play() override { ++plays; }
-};
-
-// An engine on a private config home and a fake clock that stands at
-// 10:00 local time.
-struct Engine {
-    TempConfigHome home;
-    std::unique_ptr<DefaultsStore> store = home.openStore();
-    FakeClock clock;
-    LocalizationManager l10n{*store, {QStringLiteral("en")}};
-    TimerManager timer{*store, clock, l10n};
-    CountingSound sound;
-    Engine() { timer.setAlarmSound(&sound); }
-
-    void startPreset(qint64 minutes)
-    {
-        timer.selectedPresetMinutes = minutes;
-        timer.start();
-    }
-    void startTarget(qint64 hour, qint64 minute)
-    {
-        timer.mode = TimerMode::targetTime;
-        timer.targetHour = hour;
-        timer.targetMinute = minute;
-        timer.start();
-    }
-};
+using Engine = EngineRig;
 
 QByteArray readAll(const QString& path)
 {

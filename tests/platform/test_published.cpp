@@ -59,19 +59,6 @@ private Q_SLOTS:
         outlives.cancel();  // the field is gone: nothing to do, no crash
     }
 
-    void writerOnlyFieldStillNotifies()
-    {
-        struct Owner {
-            Published<bool, Owner> flag{false};
-            void flip() { flag.assign(!flag.get()); }
-        } owner;
-        bool last = false;
-        Cancellable c = owner.flag.sink([&](const bool& v) { last = v; });
-        owner.flip();
-        QVERIFY(last);
-        QVERIFY(owner.flag.get());
-    }
-
     void combineLatestDeliversOnALaterTurn()
     {
         QObject context;

@@ -13,7 +13,6 @@
 #include "feed_fixture.h"
 #include "localization/localization_manager.h"
 #include "loopback_http_server.h"
-#include "notifications/notification_helper.h"
 #include "platform/defaults_store.h"
 #include "services/update_service.h"
 #include "services/update_user_driver.h"
@@ -22,7 +21,7 @@
 #include "services/updater.h"
 #include "services/updater_controller.h"
 #include "support/fake_clock.h"
-#include "support/notification_server.h"
+#include "support/notification_rig.h"
 #include "support/test_env.h"
 
 #include <QAction>
@@ -89,10 +88,8 @@ private Q_SLOTS:
         QFETCH(QString, systemLanguage);
         QFETCH(QString, title);
         QFETCH(QString, body);
-        PrivateBus bus;
-        QVERIFY(bus.isRunning());
-        NotificationServer server(bus.connect(QStringLiteral("server")));
-        NotificationHelper helper(bus.connect(QStringLiteral("client")));
+        NotificationRig rig;
+        auto& [bus, server, helper] = rig;
         TempConfigHome home;
         auto store = home.openStore();
         LocalizationManager l10n(*store, {systemLanguage});
@@ -119,9 +116,8 @@ private Q_SLOTS:
 
     void backgroundFindingsReplaceOneAnother()
     {
-        PrivateBus bus;
-        NotificationServer server(bus.connect(QStringLiteral("server")));
-        NotificationHelper helper(bus.connect(QStringLiteral("client")));
+        NotificationRig rig;
+        auto& [bus, server, helper] = rig;
         TempConfigHome home;
         auto store = home.openStore();
         LocalizationManager l10n(*store, {QStringLiteral("en")});
@@ -143,9 +139,8 @@ private Q_SLOTS:
     void backgroundFindingEndToEnd()
     {
         using namespace std::chrono_literals;
-        PrivateBus bus;
-        NotificationServer notices(bus.connect(QStringLiteral("server")));
-        NotificationHelper helper(bus.connect(QStringLiteral("client")));
+        NotificationRig rig;
+        auto& [bus, notices, helper] = rig;
         LoopbackHttpServer feedServer;
         feedServer.response.body = FeedFixture::feed({FeedFixture::item(QStringLiteral("2.0"))});
         TempConfigHome home;

@@ -114,15 +114,12 @@ private Q_SLOTS:
             << feed({item(QStringLiteral("2.x")), item(QStringLiteral("2.0"))}) << v19 << found << ok
             << QStringLiteral("2.0");
         QTest::newRow("not XML") << QByteArray("Service unavailable") << v19 << failed << bad << QString();
-        QTest::newRow("an HTML page") << QByteArray("<html><body>Moved</body></html>") << v19 << failed << bad
-                                      << QString();
         QTest::newRow("truncated") << good.left(good.size() / 2) << v19 << failed << bad << QString();
         QTest::newRow("empty body") << QByteArray() << v19 << failed << bad << QString();
         QTest::newRow("huge") << feed({item(QStringLiteral("2.0"), {}, QStringLiteral("https://lumora.example/d"),
                                             QString(5000, QLatin1Char('x')))})
                               << v19 << failed << int(Failure::tooLarge) << QString();
         QTest::newRow("missing version") << feed({item(QString())}) << v19 << failed << bad << QString();
-        QTest::newRow("empty version") << feed({item(QStringLiteral(""))}) << v19 << failed << bad << QString();
         QTest::newRow("version not a number")
             << feed({item(QStringLiteral("2.0-beta"))}) << v19 << failed << bad << QString();
         QTest::newRow("version with an empty part")
@@ -197,8 +194,6 @@ private Q_SLOTS:
                                       << int(Failure::httpStatus) << failedText;
         QTest::newRow("unreachable") << 0 << QByteArray() << QByteArray() << false << true << failed
                                      << int(Failure::network) << failedText;
-        QTest::newRow("not found") << 404 << QByteArray() << QByteArray() << false << true << failed
-                                   << int(Failure::httpStatus) << failedText;
         QTest::newRow("timeout") << 200 << newer << QByteArray() << true << true << failed
                                  << int(Failure::timeout) << failedText;
         QTest::newRow("huge") << 200 << QByteArray(64 * 1024, 'x') << QByteArray() << false << true << failed
@@ -206,8 +201,6 @@ private Q_SLOTS:
         QTest::newRow("redirect to plain HTTP")
             << 302 << QByteArray() << QByteArray("http://updates.lumora.example/appcast.xml") << false << true
             << failed << int(Failure::insecureAddress) << failedText;
-        QTest::newRow("not a feed") << 200 << QByteArray("<html/>") << QByteArray() << false << true << failed
-                                    << int(Failure::badFeed) << failedText;
         QTest::newRow("scheduled: update found is shown")
             << 200 << newer << QByteArray() << false << false << int(Kind::updateFound) << int(Failure::none)
             << QStringLiteral("Lumora 2.0 is available.");
@@ -251,10 +244,6 @@ private Q_SLOTS:
         QCOMPARE(int(result.failure), failure);
         QCOMPARE(result.userInitiated, manual);
         QCOMPARE(int(server.requests.size()), status == 0 ? 0 : 1);
-        if (status != 0) {
-            QCOMPARE(server.requests[0].method, QByteArray("GET"));
-            QCOMPARE(server.requests[0].target, QByteArray("/appcast.xml"));
-        }
         QVERIFY(!controller->updater().isChecking());
 
         UpdateWindow* window = controller->userDriver().window();
@@ -269,14 +258,9 @@ private Q_SLOTS:
         tag.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9]+")), QStringLiteral("-"));
         window->grab().save(QStringLiteral("%1/update-window-%2.png").arg(testOutputDir(), tag));
         QCOMPARE(window->isShowingUpdate(), kind == int(Kind::updateFound));
-        if (window->isShowingUpdate()) {
+        QCOMPARE(window->downloadButton()->isVisible(), window->isShowingUpdate());
+        if (window->isShowingUpdate())
             QCOMPARE(window->notes(), QStringLiteral("Starts faster."));
-            QCOMPARE(window->downloadButton()->text(), QStringLiteral("Open Download Page"));
-            QCOMPARE(window->laterButton()->text(), QStringLiteral("Later"));
-        } else {
-            QVERIFY(window->okButton()->isVisible());
-            QVERIFY(!window->downloadButton()->isVisible());
-        }
     }
 
     void invalidCertificateIsRefused()
@@ -428,28 +412,6 @@ private Q_SLOTS:
         QTest::qWait(100);
         QCOMPARE(finished.size(), before + 1);
         QCOMPARE(rig.store->readInt(Updater::lastCheckKey, -1), qint64(rig.clock.wallMs()));
-    }
-
-    void restartDoesNotCheckAgainAtOnce()
-    {
-        LoopbackHttpServer server;
-        server.response.body = feed({item(QStringLiteral("1.9"))});
-        Rig rig(server.url(QStringLiteral("/appcast.xml")));
-        {
-            Updater first(rig.settings);
-            QSignalSpy finished(&first, &Updater::checkFinished);
-            first.startUpdater();
-            QTRY_COMPARE(finished.size(), 1);
-        }
-        // The next launch reads the file afresh, as a new process would.
-        auto reopened = rig.home.openStore();
-        QVERIFY(reopened->contains(Updater::lastCheckKey));
-        rig.settings.store = reopened.get();
-        rig.clock.advance(2 * kHour);
-        Updater second(rig.settings);
-        second.startUpdater();
-        QTest::qWait(150);
-        QCOMPARE(int(server.requests.size()), 1);
     }
 
     void manualCheckDuringScheduledOneIsAnswered()

@@ -1,11 +1,7 @@
 #pragma once
 
-#include "localization/localization_manager.h"
-#include "platform/defaults_store.h"
+#include "support/engine_rig.h"
 #include "platform/xdg_autostart.h"
-#include "support/fake_clock.h"
-#include "support/test_env.h"
-#include "timer/timer_manager.h"
 #include "views/settings_view.h"
 #include "views/theme.h"
 
@@ -16,7 +12,7 @@
 
 // The settings panel on a private config home, a fake clock, a theme of its
 // own (no desktop preference) and the real autostart entry.
-struct SettingsRig {
+struct SettingsRig : EngineRig {
     explicit SettingsRig(AppLanguage language = AppLanguage::english)
     {
         l10n.setCurrent(language);
@@ -39,11 +35,6 @@ struct SettingsRig {
             QCoreApplication::processEvents();
     }
 
-    TempConfigHome home;
-    std::unique_ptr<DefaultsStore> store = home.openStore();
-    FakeClock clock;
-    LocalizationManager l10n{*store, {QStringLiteral("en-US")}};
-    TimerManager timer{*store, clock, l10n};
     Theme theme{nullptr};
     XdgAutostart loginItem{QStringLiteral("/usr/bin/lumora")};
     std::unique_ptr<SettingsView> view;

@@ -1,10 +1,6 @@
-#include "localization/localization_manager.h"
-#include "platform/defaults_store.h"
 #include "platform/portal_appearance.h"
-#include "support/fake_clock.h"
+#include "support/engine_rig.h"
 #include "support/portal_stand_in.h"
-#include "support/test_env.h"
-#include "timer/timer_manager.h"
 #include "views/about_view.h"
 #include "views/content_view.h"
 #include "views/theme.h"
@@ -43,12 +39,8 @@ private Q_SLOTS:
         portal.setScheme(1);
         QTRY_COMPARE(appearance.colorScheme(), ColorScheme::dark);
 
-        TempConfigHome home;
-        auto store = home.openStore();
-        FakeClock clock;
-        LocalizationManager l10n{*store, {QStringLiteral("en-US")}};
-        TimerManager timer{*store, clock, l10n};
-        ContentView main(timer, l10n);
+        EngineRig engine;
+        ContentView main(engine.timer, engine.l10n);
         AboutView about(QStringLiteral("Lumora"), QStringLiteral("1.0"), QStringLiteral("detail"), QStringLiteral("OK"), [] {});
         main.show();
         about.show();

@@ -1,49 +1,19 @@
 // Expiry: what rings, what is posted and in which order, and how ringing ends.
-#include "localization/localization_manager.h"
-#include "notifications/notification_helper.h"
-#include "platform/alarm_sound.h"
 #include "platform/app_notification_center.h"
-#include "platform/defaults_store.h"
-#include "support/fake_clock.h"
-#include "support/notification_server.h"
-#include "support/test_env.h"
-#include "timer/timer_manager.h"
+#include "support/engine_rig.h"
+#include "support/notification_rig.h"
 
 #include <QTest>
-
-namespace {
-// Counts plays and records, through the shared log, when they happened.
-struct CountingSound final : AlarmSound {
-    std::vector<QString>* log = nullptr;
-    int plays = 0;
-    void play() override
-    {
-        ++plays;
-        if (log)
-            log->push_back(QStringLiteral("sound"));
-    }
-};
-}  // namespace
 
 class TestExpiry : public QObject {
     Q_OBJECT
 
-    struct Rig {
-        PrivateBus bus;
-        NotificationServer server{bus.connect(QStringLiteral("server"))};
-        NotificationHelper helper{bus.connect(QStringLiteral("client"))};
-        TempConfigHome home;
-        std::unique_ptr<DefaultsStore> store = home.openStore();
-        FakeClock clock;
-        LocalizationManager l10n{*store, {QStringLiteral("en")}};
-        TimerManager timer{*store, clock, l10n};
-        CountingSound sound;
+    struct Rig : NotificationRig, EngineRig {
         int bringToFront = 0;
         QObject context;
 
         Rig()
         {
-            timer.setAlarmSound(&sound);
             timer.setNotificationHelper(&helper);
             AppNotificationCenter::defaultCenter().addObserver(
                 AppNotificationCenter::bringToFrontOnExpire, &context, [this] { ++bringToFront; });
@@ -126,91 +96,73 @@ private Q_SLOTS:
         r.timer.reset();
     }
 
-    void ringsEverySecondUntilStopped()
+    // Every way out of ringing stops the sound for good; reset and the
+    // notice's stop action also close the notice.
+    void ringingEnds_data()
     {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("stop") << "stop";
+        QTest::newRow("reset") << "reset";
+        QTest::newRow("stop action of the notice") << "action";
+        QTest::newRow("start, skipping stop") << "start";
+    }
+    void ringingEnds()
+    {
+        QFETCH(QString, how);
         Rig r;
-        r.timer.setNotificationType(NotificationType::desktop);
         r.expire();
         QCOMPARE(r.sound.plays, 1);
-        QTRY_VERIFY_WITH_TIMEOUT(r.sound.plays >= 3, 5000);
-        r.timer.stopRinging();
-        const int plays = r.sound.plays;
-        QVERIFY(!r.timer.isRinging);
-        QVERIFY(!r.timer.isSoundTimerActive());
-        QTest::qWait(TimerManager::ringIntervalMs + 300);
-        QCOMPARE(r.sound.plays, plays);
-    }
-
-    void resetWhileRingingStopsTheSoundAndClosesTheNotice()
-    {
-        Rig r;
-        r.expire();
+        if (how == QLatin1String("stop"))
+            QTRY_VERIFY_WITH_TIMEOUT(r.sound.plays >= 2, 5000);
         QTRY_COMPARE(r.server.received.size(), size_t(1));
-        r.timer.reset();
-        QVERIFY(!r.timer.isRinging && !r.timer.isSoundTimerActive());
-        QCOMPARE(r.timer.totalSeconds.get(), 0);
-        QTRY_COMPARE(r.server.closed.size(), size_t(1));
-        QCOMPARE(r.server.closed[0], r.server.received[0].id);
-    }
-
-    void stopActionOfTheNoticeStopsTheAlarm()
-    {
-        Rig r;
-        r.expire();
-        QTRY_COMPARE(r.server.received.size(), size_t(1));
-        QTest::qWait(50);
-        r.server.invokeAction(r.server.received[0].id, QStringLiteral("ring.stop"));
+        if (how == QLatin1String("stop"))
+            r.timer.stopRinging();
+        else if (how == QLatin1String("reset"))
+            r.timer.reset();
+        else if (how == QLatin1String("start"))
+            r.timer.start();
+        else
+            r.server.invokeAction(r.server.received[0].id, QStringLiteral("ring.stop"));
         QTRY_VERIFY(!r.timer.isRinging);
         QVERIFY(!r.timer.isSoundTimerActive());
-        QVERIFY(!r.timer.isRunning);
+        QCOMPARE(bool(r.timer.isRunning), how == QLatin1String("start"));
+        const int plays = r.sound.plays;
+        if (how == QLatin1String("reset") || how == QLatin1String("action")) {
+            QCOMPARE(r.timer.totalSeconds.get(), 0);
+            QTRY_COMPARE(r.server.closed.size(), size_t(1));
+            QCOMPARE(r.server.closed[0], r.server.received[0].id);
+        } else {
+            QTest::qWait(TimerManager::ringIntervalMs + 300);
+            QCOMPARE(r.sound.plays, plays);
+        }
+        r.timer.reset();
     }
 
-    void restartAfterAPresetRang()
+    // Start after ringing runs the same length again; a clock time runs to
+    // the same time tomorrow.
+    void restartAfterRinging_data()
     {
+        QTest::addColumn<bool>("target");
+        QTest::addColumn<qint64>("total");
+        QTest::newRow("preset") << false << qint64(300);
+        QTest::newRow("target time") << true << qint64(86'400);
+    }
+    void restartAfterRinging()
+    {
+        QFETCH(bool, target);
+        QFETCH(qint64, total);
         Rig r;
         r.timer.setNotificationType(NotificationType::desktop);
-        r.timer.selectedPresetMinutes = 5;
-        r.timer.start();
+        target ? r.startTarget(10, 5) : r.startPreset(5);
         r.clock.advance(300'000);
         QTRY_VERIFY(r.timer.isRinging);
         r.timer.stopRinging();
         r.timer.start();
         QVERIFY(r.timer.isRunning);
         QVERIFY(!r.timer.isSoundTimerActive());
-        QCOMPARE(r.timer.totalSeconds.get(), 300);
-        QCOMPARE(r.timer.formattedDisplay(), QStringLiteral("05:00"));
-        r.timer.reset();
-    }
-
-    void restartInTargetModeRunsToTheSameTimeTomorrow()
-    {
-        Rig r;
-        r.timer.setNotificationType(NotificationType::desktop);
-        r.timer.mode = TimerMode::targetTime;
-        r.timer.targetHour = 10;
-        r.timer.targetMinute = 1;  // the fake clock stands at 10:00
-        r.timer.start();
-        QCOMPARE(r.timer.totalSeconds.get(), 60);
-        r.clock.advance(60'000);
-        QTRY_VERIFY(r.timer.isRinging);
-        r.timer.stopRinging();
-        r.timer.start();
-        QCOMPARE(r.timer.totalSeconds.get(), 86'400);
-        r.timer.reset();
-    }
-
-    void startWhileRingingEndsTheOldRing()
-    {
-        Rig r;
-        r.timer.setNotificationType(NotificationType::desktop);
-        r.expire();
-        QVERIFY(r.timer.isSoundTimerActive());
-        r.timer.start();  // a path that skipped stopRinging
-        QVERIFY(r.timer.isRunning);
-        QVERIFY(!r.timer.isSoundTimerActive());
-        const int plays = r.sound.plays;
-        QTest::qWait(TimerManager::ringIntervalMs + 300);
-        QCOMPARE(r.sound.plays, plays);
+        QCOMPARE(r.timer.totalSeconds.get(), total);
+        if (!target)
+            QCOMPARE(r.timer.formattedDisplay(), QStringLiteral("05:00"));
         r.timer.reset();
     }
 
@@ -230,23 +182,17 @@ private Q_SLOTS:
 
     void noNotificationServerStillRings()
     {
-        TempConfigHome home;
-        auto store = home.openStore();
+        EngineRig r;
         PrivateBus bus;
         NotificationHelper helper(bus.connect(QStringLiteral("client")));
-        FakeClock clock;
-        LocalizationManager l10n(*store, {QStringLiteral("en")});
-        TimerManager timer(*store, clock, l10n);
-        CountingSound sound;
-        timer.setAlarmSound(&sound);
-        timer.setNotificationHelper(&helper);
-        timer.mode = TimerMode::custom;
-        timer.customSeconds = 1;
-        timer.start();
-        clock.advance(1001);
-        QTRY_VERIFY(timer.isRinging);
-        QCOMPARE(sound.plays, 1);
-        timer.reset();
+        r.timer.setNotificationHelper(&helper);
+        r.timer.mode = TimerMode::custom;
+        r.timer.customSeconds = 1;
+        r.timer.start();
+        r.clock.advance(1001);
+        QTRY_VERIFY(r.timer.isRinging);
+        QCOMPARE(r.sound.plays, 1);
+        r.timer.reset();
     }
 };
 

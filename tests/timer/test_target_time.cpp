@@ -77,14 +77,6 @@ private Q_SLOTS:
         QVERIFY(*got > now);
     }
 
-    void shortDayIsShorterThan86400()
-    {
-        const qint64 now = at(2026, 3, 28, 12, 0);
-        const auto got = target_time::nextOccurrence(now, 12, 0, berlin);
-        QVERIFY(got.has_value());
-        QCOMPARE((*got - now) / 1000, qint64(23 * 3600));
-    }
-
     void invalidZoneGivesNothing()
     {
         QVERIFY(!target_time::nextOccurrence(0, 10, 0, QTimeZone("No/Such_Zone")).has_value());

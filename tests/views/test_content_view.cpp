@@ -49,9 +49,7 @@ private Q_SLOTS:
         QTest::addColumn<qint64>("total");
         QTest::addColumn<bool>("glides");
         QTest::newRow("one minute") << qint64(60) << true;
-        QTest::newRow("three minutes") << qint64(180) << true;
         QTest::newRow("one hour") << qint64(3600) << false;
-        QTest::newRow("a day") << qint64(86400) << false;
     }
     void ringGlidesOnlyVisibleSteps()
     {
@@ -511,35 +509,6 @@ private Q_SLOTS:
         QVERIFY2(contrast >= 3.0, qPrintable(QStringLiteral("%1 vs %2: %3").arg(gap.name(), fill.name()).arg(contrast)));
     }
 
-    // A page made on first use sits between the mode selector and the
-    // controls in the Tab order, as if it had been there from the start.
-    void latePagesKeepTheTabOrder_data()
-    {
-        QTest::addColumn<TimerMode>("mode");
-        QTest::newRow("custom") << TimerMode::custom;
-        QTest::newRow("target") << TimerMode::targetTime;
-    }
-    void latePagesKeepTheTabOrder()
-    {
-        QFETCH(TimerMode, mode);
-        ViewRig r;
-        r.timer.mode = mode;
-        r.settle();
-        QWidget* page = r.view->modeContent();
-        QVERIFY(page != r.view->presetGrid());
-        // The chain Tab follows, from the last segment to the start button.
-        QWidget* primary = r.view->controlSection()->primaryButton();
-        int inPage = 0;
-        QWidget* w = r.view->modeSelector()->segment(TimerMode::targetTime);
-        for (int i = 0; i < 200 && w != primary; ++i) {
-            w = w->nextInFocusChain();
-            if (page->isAncestorOf(w) && (w->focusPolicy() & Qt::TabFocus))
-                ++inPage;
-        }
-        QCOMPARE(w, static_cast<QWidget*>(primary));
-        QVERIFY(inPage >= 2);
-    }
-
     void modeChangeResets()
     {
         ViewRig r;
@@ -569,9 +538,7 @@ private Q_SLOTS:
         r.l10n.setCurrent(AppLanguage::chinese);
         r.settle();
         QCOMPARE(r.view->header()->text(), r.l10n.localized("title.counting").arg(r.timer.formattedDisplay()));
-        QCOMPARE(r.view->controlSection()->pauseButton()->text(), r.l10n.localized("control.pause"));
         QCOMPARE(r.view->modeSelector()->segment(TimerMode::preset)->text(), r.l10n.localized("mode.preset"));
-        QVERIFY(r.view->modeSelector()->segment(TimerMode::preset)->text() != QStringLiteral("Preset"));
         QVERIFY(r.timer.isRunning);
     }
 };

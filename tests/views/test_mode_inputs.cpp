@@ -47,9 +47,7 @@ private Q_SLOTS:
         QTest::addColumn<qint64>("expectedSeconds");
         QTest::newRow("+1 min") << qint64(0) << qint64(0) << 0 << qint64(1) << qint64(0);
         QTest::newRow("+5 at 997 caps") << qint64(997) << qint64(10) << 1 << qint64(999) << qint64(10);
-        QTest::newRow("+1 at 999 stays") << qint64(999) << qint64(0) << 0 << qint64(999) << qint64(0);
         QTest::newRow("+30 s no carry") << qint64(2) << qint64(45) << 2 << qint64(2) << qint64(59);
-        QTest::newRow("+30 s at 59") << qint64(2) << qint64(59) << 2 << qint64(2) << qint64(59);
         QTest::newRow("typed 1500 pulled down") << qint64(1500) << qint64(0) << 2 << qint64(999) << qint64(30);
         QTest::newRow("typed max no overflow")
             << std::numeric_limits<qint64>::max() << std::numeric_limits<qint64>::max() << 1 << qint64(999)
@@ -191,7 +189,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("english");
         QTest::newRow("59") << qint64(59) << "59s";
         QTest::newRow("60") << qint64(60) << "1min 0s";
-        QTest::newRow("61") << qint64(61) << "1min 1s";
         QTest::newRow("3600") << qint64(3600) << "1h 0min 0s";
         QTest::newRow("86399") << qint64(86399) << "23h 59min 59s";
     }

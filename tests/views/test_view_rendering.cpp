@@ -225,7 +225,6 @@ private Q_SLOTS:
         const auto colours = ring->ringGradientColors();
         QCOMPARE(colours.size(), 4);
         QCOMPARE(colours.first(), colours.last());
-        QCOMPARE(colours.at(0), QColor::fromRgbF(0, 0.48f, 1.0f));
         r.startPreset(1, 1000);
         const QColor running = ring->statusDotColor();
         r.pause();

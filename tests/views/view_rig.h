@@ -1,10 +1,6 @@
 #pragma once
 
-#include "localization/localization_manager.h"
-#include "platform/defaults_store.h"
-#include "support/fake_clock.h"
-#include "support/test_env.h"
-#include "timer/timer_manager.h"
+#include "support/engine_rig.h"
 #include "views/content_view.h"
 #include "views/theme.h"
 
@@ -13,7 +9,7 @@
 
 // The timer window's content on a private config home and a fake clock,
 // shown in a top-level of its own.
-struct ViewRig {
+struct ViewRig : EngineRig {
     explicit ViewRig(AppLanguage language = AppLanguage::english)
     {
         l10n.setCurrent(language);
@@ -56,11 +52,6 @@ struct ViewRig {
         settle();
     }
 
-    TempConfigHome home;
-    std::unique_ptr<DefaultsStore> store = home.openStore();
-    FakeClock clock;
-    LocalizationManager l10n{*store, {QStringLiteral("en-US")}};
-    TimerManager timer{*store, clock, l10n};
     std::unique_ptr<ContentView> view;
 };
 

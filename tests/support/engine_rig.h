@@ -1,0 +1,47 @@
+#pragma once
+
+#include "localization/localization_manager.h"
+#include "platform/alarm_sound.h"
+#include "platform/defaults_store.h"
+#include "support/fake_clock.h"
+#include "support/test_env.h"
+#include "timer/timer_manager.h"
+
+#include <vector>
+
+// Counts plays and records, through a shared log, when they happened.
+struct CountingSound final : AlarmSound {
+    std::vector<QString>* log = nullptr;
+    int plays = 0;
+    void play() override
+    {
+        ++plays;
+        if (log)
+            log->push_back(QStringLiteral("sound"));
+    }
+};
+
+// An engine on a private config home and a fake clock that stands at
+// 10:00 local time, ringing into a counting sound.
+struct EngineRig {
+    TempConfigHome home;
+    std::unique_ptr<DefaultsStore> store = home.openStore();
+    FakeClock clock;
+    LocalizationManager l10n{*store, {QStringLiteral("en-US")}};
+    TimerManager timer{*store, clock, l10n};
+    CountingSound sound;
+    EngineRig() { timer.setAlarmSound(&sound); }
+
+    void startPreset(qint64 minutes)
+    {
+        timer.selectedPresetMinutes = minutes;
+        timer.start();
+    }
+    void startTarget(qint64 hour, qint64 minute)
+    {
+        timer.mode = TimerMode::targetTime;
+        timer.targetHour = hour;
+        timer.targetMinute = minute;
+        timer.start();
+    }
+};
