@@ -10,9 +10,11 @@
 
 // The desktop's tray as the application makes it, on `bus`: our
 // StatusNotifierItem when a watcher is there, else a recording stand-in for
-// the system tray. `item` follows the StatusNotifierItem it makes.
+// the system tray. `item` and `fallback` follow the last of each it made.
 inline std::unique_ptr<DesktopTrayBackend> makeDesktopTray(const QDBusConnection& bus,
-                                                           QPointer<StatusNotifierBackend>& item)
+                                                           QPointer<StatusNotifierBackend>& item,
+                                                           QPointer<FakeTrayBackend>* fallback = nullptr,
+                                                           int* fallbacksMade = nullptr)
 {
     return std::make_unique<DesktopTrayBackend>(
         bus,
@@ -21,5 +23,12 @@ inline std::unique_ptr<DesktopTrayBackend> makeDesktopTray(const QDBusConnection
             item = b.get();
             return b;
         },
-        [] { return std::make_unique<FakeTrayBackend>(); });
+        [fallback, fallbacksMade] {
+            auto b = std::make_unique<FakeTrayBackend>();
+            if (fallback)
+                *fallback = b.get();
+            if (fallbacksMade)
+                ++*fallbacksMade;
+            return b;
+        });
 }

@@ -41,6 +41,19 @@ QDBusMessage PanelHost::menuCall(const QString& method, const QVariantList& args
     return call(StatusNotifierBackend::menuPath, menuInterface, method, args);
 }
 
+QDBusMessage PanelHost::menuEvent(int id, const QString& event)
+{
+    return menuCall(QStringLiteral("Event"), {id, event, QVariant::fromValue(QDBusVariant(0)), 0u});
+}
+
+DBusMenuLayoutItem PanelHost::layout()
+{
+    const QDBusMessage reply = menuCall(QStringLiteral("GetLayout"), {0, -1, QStringList{}});
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() < 2)
+        return {};
+    return qdbus_cast<DBusMenuLayoutItem>(reply.arguments().at(1));
+}
+
 namespace {
 QVariant unwrap(const QDBusMessage& reply)
 {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/dbus_tray_types.h"
+
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QList>
@@ -22,6 +24,9 @@ public:
                       const QVariantList& args = {});
     QDBusMessage itemCall(const QString& method, const QVariantList& args = {});
     QDBusMessage menuCall(const QString& method, const QVariantList& args = {});
+    QDBusMessage menuEvent(int id, const QString& event = QStringLiteral("clicked"));
+    // The whole menu, every property; empty on an error.
+    DBusMenuLayoutItem layout();
     // Properties.Get; an error reply gives an invalid QVariant.
     QVariant itemProperty(const QString& name);
     QVariant menuProperty(const QString& name);
