@@ -353,33 +353,28 @@ private Q_SLOTS:
         QCOMPARE(rig.delegate().window(), &rig.window());
     }
 
-    void bringToFrontOnExpiry_data()
-    {
-        QTest::addColumn<QString>("before");
-        QTest::newRow("hidden") << "hidden";
-        QTest::newRow("minimised") << "minimised";
-        QTest::newRow("behind another window") << "behind";
-    }
+    // Hidden, minimised or behind another window: an expiry brings it forward.
     void bringToFrontOnExpiry()
     {
-        QFETCH(QString, before);
         ShellRig rig;
         rig.launch();
         QVERIFY(QTest::qWaitForWindowExposed(&rig.window()));
         QWidget other;
-        if (before == QLatin1String("hidden")) {
-            rig.window().hide();
-        } else if (before == QLatin1String("minimised")) {
-            rig.window().showMinimized();
-        } else {
-            other.show();
-            other.activateWindow();
-            QVERIFY(QTest::qWaitForWindowActive(&other));
+        const std::function<void()> befores[] = {
+            [&] { rig.window().hide(); },
+            [&] { rig.window().showMinimized(); },
+            [&] {
+                other.show();
+                other.activateWindow();
+                QVERIFY(QTest::qWaitForWindowActive(&other));
+            }};
+        for (const auto& before : befores) {
+            before();
+            AppNotificationCenter::defaultCenter().post(AppNotificationCenter::bringToFrontOnExpire);
+            QVERIFY(rig.window().isVisible());
+            QVERIFY(!rig.window().isMinimized());
+            QVERIFY(QTest::qWaitForWindowActive(&rig.window()));
         }
-        AppNotificationCenter::defaultCenter().post(AppNotificationCenter::bringToFrontOnExpire);
-        QVERIFY(rig.window().isVisible());
-        QVERIFY(!rig.window().isMinimized());
-        QVERIFY(QTest::qWaitForWindowActive(&rig.window()));
     }
 
     void storedThemeIsInForceAtLaunch()

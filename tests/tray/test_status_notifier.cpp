@@ -37,6 +37,15 @@ DBusMenuLayoutItem layoutOf(const QDBusMessage& reply)
     return qdbus_cast<DBusMenuLayoutItem>(reply.arguments().at(1));
 }
 
+// Our tray on `bus`, titled and shown, as at start-up.
+std::unique_ptr<DesktopTrayBackend> shownTray(PrivateBus& bus, QPointer<StatusNotifierBackend>& item)
+{
+    auto tray = makeDesktopTray(bus.connect(QStringLiteral("app")), item);
+    tray->setTitle(kIdle);
+    tray->show();
+    return tray;
+}
+
 bool isError(const QDBusMessage& reply)
 {
     return reply.type() == QDBusMessage::ErrorMessage;
@@ -562,11 +571,8 @@ private Q_SLOTS:
         QMetaObject::invokeMethod(
             watcher.get(), [&release] { release.acquire(); }, Qt::QueuedConnection);
 
-        const QDBusConnection appBus = bus.connect(QStringLiteral("app"));
         QPointer<StatusNotifierBackend> item;
-        const auto tray = makeDesktopTray(appBus, item);
-        tray->setTitle(QStringLiteral("\u23F1 Ready"));
-        tray->show();
+        const auto tray = shownTray(bus, item);
         QTRY_COMPARE_WITH_TIMEOUT(tray->kind(), DesktopTrayBackend::Kind::statusNotifier, 15'000);
         QVERIFY(item);
         tray->setTitle(QStringLiteral("\u23F1 00:42"));
@@ -586,11 +592,8 @@ private Q_SLOTS:
     {
         PrivateBus bus;
         auto watcher = std::make_unique<StatusNotifierWatcher>(bus.connect(QStringLiteral("watcher")));
-        const QDBusConnection appBus = bus.connect(QStringLiteral("app"));
         QPointer<StatusNotifierBackend> item;
-        const auto tray = makeDesktopTray(appBus, item);
-        tray->setTitle(QStringLiteral("\u23F1 Ready"));
-        tray->show();
+        const auto tray = shownTray(bus, item);
         QTRY_VERIFY(item && item->isRegistered());
 
         watcher.reset();
