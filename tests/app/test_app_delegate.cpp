@@ -418,23 +418,6 @@ private Q_SLOTS:
         QDBusConnection::disconnectFromBus(name);
     }
 
-    void openSettingsShowsTheWindowAndPosts()
-    {
-        ShellRig rig;
-        rig.launch();
-        rig.window().hide();
-        int posts = 0;
-        bool visibleAtPost = false;
-        QObject context;
-        AppNotificationCenter::defaultCenter().addObserver(AppNotificationCenter::openSettings, &context, [&] {
-            ++posts;
-            visibleAtPost = rig.window().isVisible();
-        });
-        rig.delegate().statusItem()->menu()->actions().at(0)->trigger();
-        QCOMPARE(posts, 1);
-        QVERIFY(visibleAtPost);
-    }
-
     void aboutWindowIsMadeOnceAndReused()
     {
         ShellRig rig;

@@ -381,10 +381,15 @@ private Q_SLOTS:
         QAction* entry = shell.rig.delegate().statusItem()->menu()->actions().at(index);
         QSignalSpy triggered(entry, &QAction::triggered);
         QSignalSpy quit(&shell.rig.delegate(), &AppDelegate::quitRequested);
+        // Settings are posted once the hidden window is shown again.
+        shell.rig.window().hide();
         int settingsPosts = 0;
+        bool shownAtPost = false;
         QObject context;
-        AppNotificationCenter::defaultCenter().addObserver(AppNotificationCenter::openSettings, &context,
-                                                           [&settingsPosts] { ++settingsPosts; });
+        AppNotificationCenter::defaultCenter().addObserver(AppNotificationCenter::openSettings, &context, [&] {
+            ++settingsPosts;
+            shownAtPost = shell.rig.window().isVisible();
+        });
         const int id = shell.entryId(index);
         // Opening and hovering run nothing; a click does, once.
         for (const char* event : {"opened", "hovered", "clicked", "closed"}) {
@@ -393,6 +398,7 @@ private Q_SLOTS:
         QTRY_COMPARE(triggered.size(), 1);
         ShellRig::settle();
         QCOMPARE(settingsPosts, effect == QLatin1String("openSettings") ? 1 : 0);
+        QCOMPARE(shownAtPost, settingsPosts > 0);
         QCOMPARE(quit.size(), effect == QLatin1String("quit") ? 1 : 0);
         AboutWindow* about = shell.rig.delegate().aboutWindow();
         QCOMPARE(about && about->isVisible(), effect == QLatin1String("about"));
