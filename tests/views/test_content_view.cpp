@@ -108,7 +108,6 @@ private Q_SLOTS:
     {
         QTest::addColumn<QRect>("anchor");
         QTest::addColumn<QPoint>("expected");
-        const QRect screen(0, 0, 1280, 800);
         QTest::newRow("room below") << QRect(600, 100, 28, 28) << QPoint(628 - 300, 132);
         QTest::newRow("near left edge") << QRect(10, 100, 28, 28) << QPoint(0, 132);
         QTest::newRow("near bottom opens above") << QRect(600, 700, 28, 28) << QPoint(328, 700 - 4 - 590);
@@ -166,24 +165,27 @@ private Q_SLOTS:
     {
         ViewRig r;
         ControlSection* c = r.view->controlSection();
-        QTest::mouseClick(r.view->presetGrid()->cards().at(0), Qt::LeftButton);
-        QTest::mouseClick(c->primaryButton(), Qt::LeftButton);
-        QVERIFY(r.timer.isRunning);
-        QCOMPARE(r.timer.totalSeconds.get(), qint64(60));
-        r.settle();
-        QTest::mouseClick(c->pauseButton(), Qt::LeftButton);
-        QVERIFY(r.timer.isPaused);
-        r.settle();
-        QCOMPARE(c->primaryButton()->text(), r.l10n.localized("start.continue"));
-        QTest::mouseClick(c->primaryButton(), Qt::LeftButton);
-        QVERIFY(r.timer.isRunning && !r.timer.isPaused);
-        r.clock.advance(61'000);
-        QTRY_VERIFY(r.timer.isRinging);
-        r.settle();
-        QTRY_VERIFY(r.view->ringingOverlay()->stopButton()->isVisible());
-        QTest::mouseClick(r.view->ringingOverlay()->stopButton(), Qt::LeftButton);
-        QVERIFY(!r.timer.isRinging && !r.timer.isRunning);
-        r.settle();
+        // (button, running, paused, ringing after the click)
+        const struct { QWidget* button; bool running, paused, ringing; } clicks[] = {
+            {r.view->presetGrid()->cards().at(0), false, false, false}, {c->primaryButton(), true, false, false},
+            {c->pauseButton(), true, true, false}, {c->primaryButton(), true, false, false},
+            {nullptr, false, false, true}, {r.view->ringingOverlay()->stopButton(), false, false, false}};
+        for (const auto& click : clicks) {
+            if (click.button) {
+                QTRY_VERIFY(click.button->isVisible() && click.button->isEnabled());
+                QTest::mouseClick(click.button, Qt::LeftButton);
+            } else {
+                r.clock.advance(61'000);
+            }
+            QTRY_COMPARE(bool(r.timer.isRinging), click.ringing);
+            QCOMPARE(bool(r.timer.isRunning), click.running);
+            QCOMPARE(bool(r.timer.isPaused), click.paused);
+            r.settle();
+            if (click.running)
+                QCOMPARE(r.timer.totalSeconds.get(), qint64(60));
+            if (click.paused)
+                QCOMPARE(c->primaryButton()->text(), r.l10n.localized("start.continue"));
+        }
         QTRY_VERIFY(!r.view->ringingOverlay()->isVisible());
         QCOMPARE(r.view->header()->text(), r.l10n.localized("title.default"));
     }
@@ -332,19 +334,20 @@ private Q_SLOTS:
         key(Qt::Key_Right);
         QCOMPARE(r.timer.mode.get(), TimerMode::preset);
         c->primaryButton()->setFocus(Qt::TabFocusReason);
-        key(Qt::Key_Space);
-        QVERIFY(r.timer.isRunning);
-        QCOMPARE(focus(), c->pauseButton());
-        key(Qt::Key_Space);
-        QVERIFY(r.timer.isPaused);
-        QCOMPARE(focus(), c->primaryButton());
-        key(Qt::Key_Space);
-        QVERIFY(r.timer.isRunning && !r.timer.isPaused);
-        QCOMPARE(focus(), c->pauseButton());
-        walk({c->resetButton()});
-        key(Qt::Key_Space);
-        QVERIFY(!r.timer.isRunning);
-        QCOMPARE(focus(), c->primaryButton());
+        // (keys, running, paused, focus after them)
+        const struct { int key; bool running, paused; QWidget* focus; } presses[] = {
+            {Qt::Key_Space, true, false, c->pauseButton()}, {Qt::Key_Space, true, true, c->primaryButton()},
+            {Qt::Key_Space, true, false, c->pauseButton()}, {Qt::Key_Tab, true, false, c->resetButton()},
+            {Qt::Key_Space, false, false, c->primaryButton()}};
+        for (const auto& press : presses) {
+            if (press.key == Qt::Key_Tab)
+                walk({press.focus});
+            else
+                key(press.key);
+            QCOMPARE(bool(r.timer.isRunning), press.running);
+            QCOMPARE(bool(r.timer.isPaused), press.paused);
+            QCOMPARE(focus(), press.focus);
+        }
 
         // Ringing: the card takes the keyboard (from wherever it was), Tab
         // stays on it, Space restarts, Escape and Stop end in the idle state.
