@@ -130,17 +130,38 @@ private Q_SLOTS:
         QTest::addColumn<bool>("segments");
         QTest::addColumn<bool>("gear");
         QTest::addColumn<bool>("overlay");
+        // Every state reached by mouse, as a user gets there.
+        const auto click = [](QWidget* w) { QTest::mouseClick(w, Qt::LeftButton); ViewRig::settle(); };
+        const auto run = [click](ViewRig& r, qint64 ms) {
+            click(r.view->presetGrid()->cards().at(0));
+            click(r.view->controlSection()->primaryButton());
+            r.clock.advance(ms);
+            QTRY_COMPARE(r.timer.remainingSeconds.get(), qint64(qMax(0, 60 - int(ms / 1000))));
+            r.settle();
+        };
         QTest::newRow("idle") << Setup([](ViewRig&) {}) << "Countdown Timer" << true << false << false << true << true
                               << false;
-        QTest::newRow("running") << Setup([](ViewRig& r) { r.startPreset(1, 2000); })
-                                 << "Counting down \u00b7 00:58" << false << true << true << false << true << false;
-        QTest::newRow("paused") << Setup([](ViewRig& r) {
-            r.startPreset(1, 5000);
-            r.pause();
-        }) << "Paused \u00b7 00:55" << true
-                                << false << true << false << true << false;
-        QTest::newRow("ringing") << Setup([](ViewRig& r) { r.ring(); }) << "Time's up!" << true << false << true
-                                 << true << false << true;
+        QTest::newRow("running") << Setup([run](ViewRig& r) { run(r, 2000); }) << "Counting down \u00b7 00:58" << false
+                                 << true << true << false << true << false;
+        QTest::newRow("paused") << Setup([run, click](ViewRig& r) {
+            run(r, 5000);
+            click(r.view->controlSection()->pauseButton());
+        }) << "Paused \u00b7 00:55" << true << false << true << false << true << false;
+        QTest::newRow("resumed") << Setup([run, click](ViewRig& r) {
+            run(r, 5000);
+            click(r.view->controlSection()->pauseButton());
+            click(r.view->controlSection()->primaryButton());
+        }) << "Counting down \u00b7 00:55" << false << true << true << false << true << false;
+        QTest::newRow("ringing") << Setup([run](ViewRig& r) {
+            run(r, 61'000);
+            QTRY_VERIFY(r.view->ringingOverlay()->stopButton()->isVisible());
+        }) << "Time's up!" << true << false << true << true << false << true;
+        QTest::newRow("stopped") << Setup([run, click](ViewRig& r) {
+            run(r, 61'000);
+            QTRY_VERIFY(r.view->ringingOverlay()->stopButton()->isVisible());
+            click(r.view->ringingOverlay()->stopButton());
+            QTRY_VERIFY(!r.view->ringingOverlay()->isVisible());
+        }) << "Countdown Timer" << true << false << false << true << true << false;
     }
     void headerAndControls()
     {
@@ -159,35 +180,6 @@ private Q_SLOTS:
         const QString expected = r.timer.isRinging ? r.l10n.localized("control.stopRinging") : r.timer.startButtonTitle();
         QCOMPARE(c->primaryButton()->text(), expected);
         QCOMPARE(c->primaryButton()->tint(), r.timer.isRinging ? FlatButton::Tint::red : FlatButton::Tint::accent);
-    }
-
-    void fullCountdownByMouse()
-    {
-        ViewRig r;
-        ControlSection* c = r.view->controlSection();
-        // (button, running, paused, ringing after the click)
-        const struct { QWidget* button; bool running, paused, ringing; } clicks[] = {
-            {r.view->presetGrid()->cards().at(0), false, false, false}, {c->primaryButton(), true, false, false},
-            {c->pauseButton(), true, true, false}, {c->primaryButton(), true, false, false},
-            {nullptr, false, false, true}, {r.view->ringingOverlay()->stopButton(), false, false, false}};
-        for (const auto& click : clicks) {
-            if (click.button) {
-                QTRY_VERIFY(click.button->isVisible() && click.button->isEnabled());
-                QTest::mouseClick(click.button, Qt::LeftButton);
-            } else {
-                r.clock.advance(61'000);
-            }
-            QTRY_COMPARE(bool(r.timer.isRinging), click.ringing);
-            QCOMPARE(bool(r.timer.isRunning), click.running);
-            QCOMPARE(bool(r.timer.isPaused), click.paused);
-            r.settle();
-            if (click.running)
-                QCOMPARE(r.timer.totalSeconds.get(), qint64(60));
-            if (click.paused)
-                QCOMPARE(c->primaryButton()->text(), r.l10n.localized("start.continue"));
-        }
-        QTRY_VERIFY(!r.view->ringingOverlay()->isVisible());
-        QCOMPARE(r.view->header()->text(), r.l10n.localized("title.default"));
     }
 
     void overlayButtons_data()
@@ -267,9 +259,7 @@ private Q_SLOTS:
     void keyboardWalk()
     {
         ViewRig r;
-        QVERIFY(QTest::qWaitForWindowExposed(r.view.get()));
-        QApplication::setActiveWindow(r.view.get());
-        QVERIFY(QTest::qWaitForWindowActive(r.view.get()));
+        QVERIFY(r.activate());
         ContentView* v = r.view.get();
         ControlSection* c = v->controlSection();
         ModeSelector* modes = v->modeSelector();
@@ -397,9 +387,7 @@ private Q_SLOTS:
     void keyboardSettingsPanel()
     {
         ViewRig r;
-        QVERIFY(QTest::qWaitForWindowExposed(r.view.get()));
-        QApplication::setActiveWindow(r.view.get());
-        QVERIFY(QTest::qWaitForWindowActive(r.view.get()));
+        QVERIFY(r.activate());
         r.view->gearButton()->setFocus(Qt::TabFocusReason);
         QTest::keyClick(r.view->gearButton(), Qt::Key_Space);
         ViewRig::settle();
@@ -489,9 +477,7 @@ private Q_SLOTS:
         r.view->setPalette(testPalette(dark));
         if (control == QLatin1String("stop"))
             r.ring();
-        QVERIFY(QTest::qWaitForWindowExposed(r.view.get()));
-        QApplication::setActiveWindow(r.view.get());
-        QVERIFY(QTest::qWaitForWindowActive(r.view.get()));
+        QVERIFY(r.activate());
         FlatButton* b = control == QLatin1String("stop")   ? r.view->ringingOverlay()->stopButton()
                         : control == QLatin1String("card") ? r.view->findChild<FlatButton*>(QStringLiteral("preset.10"))
                                                            : r.view->controlSection()->primaryButton();
