@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QSet>
+#include <algorithm>
 
 namespace {
 QList<QWidget*> rowsTopToBottom(SettingsView& v)
@@ -30,12 +31,9 @@ QRect inView(SettingsView& v, QWidget* w)
     return QRect(w->mapTo(&v, QPoint(0, 0)), w->size());
 }
 
-int selectedCount(const QList<SettingsOptionRow*>& rows)
+qsizetype selectedCount(const QList<SettingsOptionRow*>& rows)
 {
-    int n = 0;
-    for (auto* r : rows)
-        n += r->isSelected();
-    return n;
+    return std::count_if(rows.begin(), rows.end(), [](SettingsOptionRow* row) { return row->isSelected(); });
 }
 
 // Runs a one-second countdown to its end.
@@ -149,8 +147,8 @@ private Q_SLOTS:
         if (got.isEmpty())  // a switch: the fallback is the other value
             got = fresh->readBool(key, stored != QLatin1String("true")) ? QStringLiteral("true") : QStringLiteral("false");
         QCOMPARE(got, stored);
-        QCOMPARE(selectedCount(r.view->notificationRows()), 1);
-        QCOMPARE(selectedCount(r.view->themeRows()), 1);
+        QCOMPARE(selectedCount(r.view->notificationRows()), qsizetype(1));
+        QCOMPARE(selectedCount(r.view->themeRows()), qsizetype(1));
         QCOMPARE(r.dismissed, 0);
     }
 
@@ -220,8 +218,8 @@ private Q_SLOTS:
         r.store->write(TimerManager::notificationTypeKey, QStringLiteral("loud"));
         r.store->write(TimerManager::appThemeKey, QStringLiteral("sepia"));
         r.open();
-        QCOMPARE(selectedCount(r.view->notificationRows()), 1);
-        QCOMPARE(selectedCount(r.view->themeRows()), 1);
+        QCOMPARE(selectedCount(r.view->notificationRows()), qsizetype(1));
+        QCOMPARE(selectedCount(r.view->themeRows()), qsizetype(1));
         QVERIFY(r.view->notificationRows()[int(r.timer.notificationType())]->isSelected());
         QVERIFY(r.view->themeRows()[int(r.timer.appTheme())]->isSelected());
     }
