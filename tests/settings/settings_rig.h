@@ -6,6 +6,7 @@
 #include "views/theme.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QTest>
 #include <cstdio>
 #include <unistd.h>
@@ -33,6 +34,13 @@ struct SettingsRig : EngineRig {
     {
         for (int i = 0; i < 3; ++i)
             QCoreApplication::processEvents();
+    }
+
+    // The settings file as stored, empty when there is none.
+    QByteArray stored() const
+    {
+        QFile file(home.settingsFile());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
     Theme theme{nullptr};

@@ -108,7 +108,6 @@ private Q_SLOTS:
     {
         QTest::addColumn<QRect>("anchor");
         QTest::addColumn<QPoint>("expected");
-        const QRect screen(0, 0, 1280, 800);
         QTest::newRow("room below") << QRect(600, 100, 28, 28) << QPoint(628 - 300, 132);
         QTest::newRow("near left edge") << QRect(10, 100, 28, 28) << QPoint(0, 132);
         QTest::newRow("near bottom opens above") << QRect(600, 700, 28, 28) << QPoint(328, 700 - 4 - 590);
@@ -131,17 +130,38 @@ private Q_SLOTS:
         QTest::addColumn<bool>("segments");
         QTest::addColumn<bool>("gear");
         QTest::addColumn<bool>("overlay");
+        // Every state reached by mouse, as a user gets there.
+        const auto click = [](QWidget* w) { QTest::mouseClick(w, Qt::LeftButton); ViewRig::settle(); };
+        const auto run = [click](ViewRig& r, qint64 ms) {
+            click(r.view->presetGrid()->cards().at(0));
+            click(r.view->controlSection()->primaryButton());
+            r.clock.advance(ms);
+            QTRY_COMPARE(r.timer.remainingSeconds.get(), qint64(qMax(0, 60 - int(ms / 1000))));
+            r.settle();
+        };
         QTest::newRow("idle") << Setup([](ViewRig&) {}) << "Countdown Timer" << true << false << false << true << true
                               << false;
-        QTest::newRow("running") << Setup([](ViewRig& r) { r.startPreset(1, 2000); })
-                                 << "Counting down \u00b7 00:58" << false << true << true << false << true << false;
-        QTest::newRow("paused") << Setup([](ViewRig& r) {
-            r.startPreset(1, 5000);
-            r.pause();
-        }) << "Paused \u00b7 00:55" << true
-                                << false << true << false << true << false;
-        QTest::newRow("ringing") << Setup([](ViewRig& r) { r.ring(); }) << "Time's up!" << true << false << true
-                                 << true << false << true;
+        QTest::newRow("running") << Setup([run](ViewRig& r) { run(r, 2000); }) << "Counting down \u00b7 00:58" << false
+                                 << true << true << false << true << false;
+        QTest::newRow("paused") << Setup([run, click](ViewRig& r) {
+            run(r, 5000);
+            click(r.view->controlSection()->pauseButton());
+        }) << "Paused \u00b7 00:55" << true << false << true << false << true << false;
+        QTest::newRow("resumed") << Setup([run, click](ViewRig& r) {
+            run(r, 5000);
+            click(r.view->controlSection()->pauseButton());
+            click(r.view->controlSection()->primaryButton());
+        }) << "Counting down \u00b7 00:55" << false << true << true << false << true << false;
+        QTest::newRow("ringing") << Setup([run](ViewRig& r) {
+            run(r, 61'000);
+            QTRY_VERIFY(r.view->ringingOverlay()->stopButton()->isVisible());
+        }) << "Time's up!" << true << false << true << true << false << true;
+        QTest::newRow("stopped") << Setup([run, click](ViewRig& r) {
+            run(r, 61'000);
+            QTRY_VERIFY(r.view->ringingOverlay()->stopButton()->isVisible());
+            click(r.view->ringingOverlay()->stopButton());
+            QTRY_VERIFY(!r.view->ringingOverlay()->isVisible());
+        }) << "Countdown Timer" << true << false << false << true << true << false;
     }
     void headerAndControls()
     {
@@ -160,32 +180,6 @@ private Q_SLOTS:
         const QString expected = r.timer.isRinging ? r.l10n.localized("control.stopRinging") : r.timer.startButtonTitle();
         QCOMPARE(c->primaryButton()->text(), expected);
         QCOMPARE(c->primaryButton()->tint(), r.timer.isRinging ? FlatButton::Tint::red : FlatButton::Tint::accent);
-    }
-
-    void fullCountdownByMouse()
-    {
-        ViewRig r;
-        ControlSection* c = r.view->controlSection();
-        QTest::mouseClick(r.view->presetGrid()->cards().at(0), Qt::LeftButton);
-        QTest::mouseClick(c->primaryButton(), Qt::LeftButton);
-        QVERIFY(r.timer.isRunning);
-        QCOMPARE(r.timer.totalSeconds.get(), qint64(60));
-        r.settle();
-        QTest::mouseClick(c->pauseButton(), Qt::LeftButton);
-        QVERIFY(r.timer.isPaused);
-        r.settle();
-        QCOMPARE(c->primaryButton()->text(), r.l10n.localized("start.continue"));
-        QTest::mouseClick(c->primaryButton(), Qt::LeftButton);
-        QVERIFY(r.timer.isRunning && !r.timer.isPaused);
-        r.clock.advance(61'000);
-        QTRY_VERIFY(r.timer.isRinging);
-        r.settle();
-        QTRY_VERIFY(r.view->ringingOverlay()->stopButton()->isVisible());
-        QTest::mouseClick(r.view->ringingOverlay()->stopButton(), Qt::LeftButton);
-        QVERIFY(!r.timer.isRinging && !r.timer.isRunning);
-        r.settle();
-        QTRY_VERIFY(!r.view->ringingOverlay()->isVisible());
-        QCOMPARE(r.view->header()->text(), r.l10n.localized("title.default"));
     }
 
     void overlayButtons_data()
@@ -265,9 +259,7 @@ private Q_SLOTS:
     void keyboardWalk()
     {
         ViewRig r;
-        QVERIFY(QTest::qWaitForWindowExposed(r.view.get()));
-        QApplication::setActiveWindow(r.view.get());
-        QVERIFY(QTest::qWaitForWindowActive(r.view.get()));
+        QVERIFY(r.activate());
         ContentView* v = r.view.get();
         ControlSection* c = v->controlSection();
         ModeSelector* modes = v->modeSelector();
@@ -332,19 +324,20 @@ private Q_SLOTS:
         key(Qt::Key_Right);
         QCOMPARE(r.timer.mode.get(), TimerMode::preset);
         c->primaryButton()->setFocus(Qt::TabFocusReason);
-        key(Qt::Key_Space);
-        QVERIFY(r.timer.isRunning);
-        QCOMPARE(focus(), c->pauseButton());
-        key(Qt::Key_Space);
-        QVERIFY(r.timer.isPaused);
-        QCOMPARE(focus(), c->primaryButton());
-        key(Qt::Key_Space);
-        QVERIFY(r.timer.isRunning && !r.timer.isPaused);
-        QCOMPARE(focus(), c->pauseButton());
-        walk({c->resetButton()});
-        key(Qt::Key_Space);
-        QVERIFY(!r.timer.isRunning);
-        QCOMPARE(focus(), c->primaryButton());
+        // (keys, running, paused, focus after them)
+        const struct { int key; bool running, paused; QWidget* focus; } presses[] = {
+            {Qt::Key_Space, true, false, c->pauseButton()}, {Qt::Key_Space, true, true, c->primaryButton()},
+            {Qt::Key_Space, true, false, c->pauseButton()}, {Qt::Key_Tab, true, false, c->resetButton()},
+            {Qt::Key_Space, false, false, c->primaryButton()}};
+        for (const auto& press : presses) {
+            if (press.key == Qt::Key_Tab)
+                walk({press.focus});
+            else
+                key(press.key);
+            QCOMPARE(bool(r.timer.isRunning), press.running);
+            QCOMPARE(bool(r.timer.isPaused), press.paused);
+            QCOMPARE(focus(), press.focus);
+        }
 
         // Ringing: the card takes the keyboard (from wherever it was), Tab
         // stays on it, Space restarts, Escape and Stop end in the idle state.
@@ -394,9 +387,7 @@ private Q_SLOTS:
     void keyboardSettingsPanel()
     {
         ViewRig r;
-        QVERIFY(QTest::qWaitForWindowExposed(r.view.get()));
-        QApplication::setActiveWindow(r.view.get());
-        QVERIFY(QTest::qWaitForWindowActive(r.view.get()));
+        QVERIFY(r.activate());
         r.view->gearButton()->setFocus(Qt::TabFocusReason);
         QTest::keyClick(r.view->gearButton(), Qt::Key_Space);
         ViewRig::settle();
@@ -486,9 +477,7 @@ private Q_SLOTS:
         r.view->setPalette(testPalette(dark));
         if (control == QLatin1String("stop"))
             r.ring();
-        QVERIFY(QTest::qWaitForWindowExposed(r.view.get()));
-        QApplication::setActiveWindow(r.view.get());
-        QVERIFY(QTest::qWaitForWindowActive(r.view.get()));
+        QVERIFY(r.activate());
         FlatButton* b = control == QLatin1String("stop")   ? r.view->ringingOverlay()->stopButton()
                         : control == QLatin1String("card") ? r.view->findChild<FlatButton*>(QStringLiteral("preset.10"))
                                                            : r.view->controlSection()->primaryButton();

@@ -9,6 +9,7 @@
 #include "views/target_time_input.h"
 
 #include <limits>
+#include <tuple>
 
 class TestModeInputs : public QObject {
     Q_OBJECT
@@ -215,35 +216,30 @@ private Q_SLOTS:
             QTest::keyClicks(f, text);
             r.settle();
         };
-        type(t->hourField(), QStringLiteral("10"));
-        type(t->minuteField(), QStringLiteral("30"));
-        QCOMPARE(t->lengthText(), QStringLiteral("30min 0s"));
+        // (field: 0 hour / 1 minute, typed, length shown) in turn; the same
+        // time is tomorrow, beyond the clock counts as 23:mm, an emptied box
+        // as the 0 its placeholder shows.
+        const struct { int field; const char* typed; const char* length; } steps[] = {
+            {0, "10", nullptr}, {1, "30", "30min 0s"}, {1, "0", "24h 0min 0s"}, {0, "25", "13h 0min 0s"},
+            {1, "59", nullptr}, {1, "", "13h 0min 0s"}, {0, "123456", nullptr}, {0, "25", "13h 0min 0s"}};
+        for (const auto& step : steps) {
+            NumberField* f = step.field ? t->minuteField() : t->hourField();
+            type(f, QString::fromLatin1(step.typed));
+            QVERIFY2(f->showsWholeText(), step.typed);
+            if (step.length)
+                QCOMPARE(t->lengthText(), QString::fromLatin1(step.length));
+        }
         QVERIFY(t->hintText().isEmpty());
-        // The same hour and minute: the same time tomorrow.
-        type(t->minuteField(), QStringLiteral("0"));
-        QCOMPARE(t->lengthText(), QStringLiteral("24h 0min 0s"));
-        // Typed beyond the clock: stored as typed, shown for 23:mm.
-        type(t->hourField(), QStringLiteral("25"));
         QCOMPARE(r.timer.targetHour.get(), qint64(25));
-        QCOMPARE(t->lengthText(), QStringLiteral("13h 0min 0s"));
-        // An emptied box counts as the 0 its placeholder shows.
-        type(t->minuteField(), QStringLiteral("59"));
-        type(t->minuteField(), QString());
         QCOMPARE(r.timer.targetMinute.get(), qint64(0));
         QVERIFY(t->minuteField()->text().isEmpty());
-        QCOMPARE(t->lengthText(), QStringLiteral("13h 0min 0s"));
-        type(t->hourField(), QStringLiteral("123456"));
-        QVERIFY(t->hourField()->showsWholeText());
-        type(t->hourField(), QStringLiteral("25"));
-        // Idle in this mode the length is refreshed each second.
+        // Idle in this mode the length and the ring's read-out follow the clock.
         QVERIFY(t->isRefreshing());
-        r.clock.advance(5000);
-        QTRY_COMPARE(t->lengthText(), QStringLiteral("12h 59min 55s"));
-        // The ring's read-out follows the clock with it.
-        QCOMPARE(r.view->ring()->state().display, QStringLiteral("12:59:55"));
-        r.clock.advance(20'000);
-        QTRY_COMPARE(t->lengthText(), QStringLiteral("12h 59min 35s"));
-        QCOMPARE(r.view->ring()->state().display, QStringLiteral("12:59:35"));
+        for (const auto& [ms, length, display] : {std::tuple{5000, "12h 59min 55s", "12:59:55"}, std::tuple{20'000, "12h 59min 35s", "12:59:35"}}) {
+            r.clock.advance(ms);
+            QTRY_COMPARE(t->lengthText(), QString::fromLatin1(length));
+            QCOMPARE(r.view->ring()->state().display, QString::fromLatin1(display));
+        }
         // While counting it shows what is left and the fields lock.
         type(t->hourField(), QStringLiteral("10"));
         type(t->minuteField(), QStringLiteral("1"));

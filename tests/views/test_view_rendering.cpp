@@ -8,9 +8,8 @@
 #include "views/symbol.h"
 #include "views/target_time_input.h"
 
-#include <QLabel>
-
 #include <QImage>
+#include <QLabel>
 #include <QSet>
 #include <cmath>
 
@@ -218,18 +217,15 @@ private Q_SLOTS:
         QVERIFY2(std::abs(qMax(ink.width(), ink.height()) - side) <= 1, qPrintable(QStringLiteral("%1 x %2").arg(ink.width()).arg(ink.height())));
     }
 
+    // The status dot tells running from paused; ringing turns the ring red.
     void ringColours()
     {
         ViewRig r;
         ProgressRing* ring = r.view->ring();
-        const auto colours = ring->ringGradientColors();
-        QCOMPARE(colours.size(), 4);
-        QCOMPARE(colours.first(), colours.last());
         r.startPreset(1, 1000);
         const QColor running = ring->statusDotColor();
         r.pause();
-        const QColor paused = ring->statusDotColor();
-        QVERIFY(running != paused);
+        QVERIFY(running != ring->statusDotColor());
         r.timer.reset();
         r.ring();
         QCOMPARE(ring->ringGradientColors().first(), ring->statusDotColor());

@@ -38,6 +38,15 @@ struct ViewRig : EngineRig {
         settle();
     }
 
+    // Shown, exposed and holding the keyboard, as a user's window is.
+    bool activate()
+    {
+        if (!QTest::qWaitForWindowExposed(view.get()))
+            return false;
+        QApplication::setActiveWindow(view.get());
+        return QTest::qWaitForWindowActive(view.get());
+    }
+
     void pause()
     {
         timer.pause();
