@@ -58,32 +58,23 @@ QString nextLine(QProcess& p)
 
 // An instance the command line started: ended by its process id, which the bus knows.
 struct StartedInstance {
-    explicit StartedInstance(QDBusConnection bus) : bus_(std::move(bus)) {}
     ~StartedInstance() { stop(); }
-    StartedInstance(const StartedInstance&) = delete;
-    StartedInstance& operator=(const StartedInstance&) = delete;
-    void find()
-    {
-        const auto pid = bus_.interface()->servicePid(TimerBusRig::appId);
-        if (pid.isValid())
-            pid_ = pid.value();
-    }
     bool stop()
     {
-        if (pid_ == 0)
+        if (pid == 0)
             return true;
-        ::kill(pid_t(pid_), SIGTERM);
+        ::kill(pid_t(pid), SIGTERM);
         const QDeadlineTimer deadline(20'000);
-        while (bus_.interface()->isServiceRegistered(TimerBusRig::appId).value() && !deadline.hasExpired())
+        while (bus.interface()->isServiceRegistered(TimerBusRig::appId).value() && !deadline.hasExpired())
             QTest::qWait(50);
         const bool gone = !deadline.hasExpired();
         if (!gone)
-            ::kill(pid_t(pid_), SIGKILL);
-        pid_ = 0;
+            ::kill(pid_t(pid), SIGKILL);
+        pid = 0;
         return gone;
     }
-    QDBusConnection bus_;
-    uint pid_ = 0;
+    QDBusConnection bus;
+    uint pid = 0;
 };
 }  // namespace
 
@@ -224,12 +215,12 @@ private Q_SLOTS:
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
-        StartedInstance instance(bus.connect(QStringLiteral("watcher")));
+        StartedInstance instance{bus.connect(QStringLiteral("watcher")), 0};
         const Outcome started = lumora({QStringLiteral("start"), QStringLiteral("5m")}, env);
-        instance.find();
+        instance.pid = instance.bus.interface()->servicePid(TimerBusRig::appId).value();
         QCOMPARE(started.err, QString());
         QCOMPARE(started.code, 0);
-        QVERIFY(instance.pid_ != 0);
+        QVERIFY(instance.pid != 0);
         const Outcome status = lumora({QStringLiteral("status"), QStringLiteral("--json")}, client);
         QCOMPARE(status.code, 0);
         const QJsonObject json = QJsonDocument::fromJson(status.out.toUtf8()).object();
