@@ -77,10 +77,6 @@ struct Rig {
     std::unique_ptr<QSignalSpy> finished;
 };
 
-UpdateCheckResult lastResult(const QSignalSpy& spy)
-{
-    return spy.last().at(0).value<UpdateCheckResult>();
-}
 }  // namespace
 
 class TestUpdater : public QObject {
@@ -348,7 +344,7 @@ private Q_SLOTS:
         QVERIFY(updater.isStarted());
         if (checksAtStart) {
             QTRY_COMPARE(finished.size(), 1);
-            QCOMPARE(lastResult(finished).userInitiated, false);
+            QCOMPARE(finished.last().at(0).value<UpdateCheckResult>().userInitiated, false);
         } else {
             QTest::qWait(150);
             QCOMPARE(finished.size(), 0);
