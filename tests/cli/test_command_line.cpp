@@ -58,32 +58,23 @@ QString nextLine(QProcess& p)
 
 // An instance the command line started: ended by its process id, which the bus knows.
 struct StartedInstance {
-    explicit StartedInstance(QDBusConnection bus) : bus_(std::move(bus)) {}
     ~StartedInstance() { stop(); }
-    StartedInstance(const StartedInstance&) = delete;
-    StartedInstance& operator=(const StartedInstance&) = delete;
-    void find()
-    {
-        const auto pid = bus_.interface()->servicePid(TimerBusRig::appId);
-        if (pid.isValid())
-            pid_ = pid.value();
-    }
     bool stop()
     {
-        if (pid_ == 0)
+        if (pid == 0)
             return true;
-        ::kill(pid_t(pid_), SIGTERM);
+        ::kill(pid_t(pid), SIGTERM);
         const QDeadlineTimer deadline(20'000);
-        while (bus_.interface()->isServiceRegistered(TimerBusRig::appId).value() && !deadline.hasExpired())
+        while (bus.interface()->isServiceRegistered(TimerBusRig::appId).value() && !deadline.hasExpired())
             QTest::qWait(50);
         const bool gone = !deadline.hasExpired();
         if (!gone)
-            ::kill(pid_t(pid_), SIGKILL);
-        pid_ = 0;
+            ::kill(pid_t(pid), SIGKILL);
+        pid = 0;
         return gone;
     }
-    QDBusConnection bus_;
-    uint pid_ = 0;
+    QDBusConnection bus;
+    uint pid = 0;
 };
 }  // namespace
 
@@ -98,50 +89,41 @@ private Q_SLOTS:
         QTest::addColumn<QString>("output");  // the start of stdout on success, of the stderr line otherwise
         QTest::addColumn<QString>("after");
         QTest::addColumn<qint64>("total");
-        const auto args = [](const char* line) { return QString::fromLatin1(line).split(QLatin1Char(' ')); };
-        QTest::newRow("status idle") << "idle" << args("status") << 0 << "idle 10:00" << "idle" << qint64(0);
-        QTest::newRow("status running") << "running" << args("status") << 0 << "running 24:59" << "running"
-                                        << qint64(1500);
-        QTest::newRow("status ringing") << "ringing" << args("status") << 0 << "ringing" << "ringing" << qint64(1);
-        QTest::newRow("start 25m") << "idle" << args("start 25m") << 0 << "" << "running" << qint64(1500);
-        QTest::newRow("start until") << "idle" << args("start --until 10:30") << 0 << "" << "running"
-                                     << qint64(1800);
-        QTest::newRow("start running") << "running" << args("start 5m") << 1
-                                       << "lumora: A countdown is running; pause or reset it first." << "running"
-                                       << qint64(1500);
-        QTest::newRow("start paused") << "paused" << args("start 5m") << 1
-                                      << "lumora: A countdown is paused; resume or reset it first." << "paused"
-                                      << qint64(1500);
-        QTest::newRow("start 0") << "idle" << args("start 0") << 1 << "lumora: A countdown lasts at least" << "idle"
-                                 << qint64(0);
-        QTest::newRow("start 1000m") << "idle" << args("start 1000m") << 1 << "lumora: A countdown lasts at most"
-                                     << "idle" << qint64(0);
-        QTest::newRow("start abc") << "idle" << args("start abc") << 1 << "lumora: \"abc\" is not a length" << "idle"
-                                   << qint64(0);
-        QTest::newRow("start until 25:70") << "idle" << args("start --until 25:70") << 1
-                                           << "lumora: \"25:70\" is not a clock time" << "idle" << qint64(0);
-        QTest::newRow("start nothing") << "idle" << args("start") << 1 << "lumora: start takes one" << "idle"
-                                       << qint64(0);
-        QTest::newRow("pause") << "running" << args("pause") << 0 << "" << "paused" << qint64(1500);
-        QTest::newRow("pause idle") << "idle" << args("pause") << 1 << "lumora: No countdown is running." << "idle"
-                                    << qint64(0);
-        QTest::newRow("resume") << "paused" << args("resume") << 0 << "" << "running" << qint64(1500);
-        QTest::newRow("resume running") << "running" << args("resume") << 1 << "lumora: No countdown is paused."
-                                        << "running" << qint64(1500);
-        QTest::newRow("toggle running") << "running" << args("toggle") << 0 << "" << "paused" << qint64(1500);
-        QTest::newRow("toggle paused") << "paused" << args("toggle") << 0 << "" << "running" << qint64(1500);
-        QTest::newRow("toggle idle") << "idle" << args("toggle") << 1 << "lumora: No countdown" << "idle"
-                                     << qint64(0);
-        QTest::newRow("reset") << "running" << args("reset") << 0 << "" << "idle" << qint64(0);
-        QTest::newRow("stop") << "ringing" << args("stop") << 0 << "" << "idle" << qint64(0);
-        QTest::newRow("stop idle") << "idle" << args("stop") << 1 << "lumora: Nothing is ringing." << "idle"
-                                   << qint64(0);
-        QTest::newRow("unknown") << "idle" << args("frobnicate") << 1 << "lumora: unknown command" << "idle"
-                                 << qint64(0);
-        QTest::newRow("json for pause") << "running" << args("pause --json") << 1 << "lumora: --json" << "running"
-                                        << qint64(1500);
-        QTest::newRow("version") << "idle" << args("--version") << 0 << "lumora 0.1.0" << "idle" << qint64(0);
-        QTest::newRow("help") << "idle" << args("--help") << 0 << "Usage: " << "idle" << qint64(0);
+        // The total after the command: what the state implies unless given.
+        const auto row = [](const char* name, const char* before, const char* line, int code, const char* output,
+                            const char* after = nullptr, qint64 total = -1) {
+            const QString state = QString::fromLatin1(after ? after : before);
+            if (total < 0)
+                total = state == QLatin1String("idle") ? 0 : state == QLatin1String("ringing") ? 1 : 1500;
+            QTest::newRow(name) << QString::fromLatin1(before) << QString::fromLatin1(line).split(QLatin1Char(' '))
+                                << code << QString::fromUtf8(output) << state << total;
+        };
+        row("status idle", "idle", "status", 0, "idle 10:00");
+        row("status running", "running", "status", 0, "running 24:59");
+        row("status ringing", "ringing", "status", 0, "ringing");
+        row("start 25m", "idle", "start 25m", 0, "", "running");
+        row("start until", "idle", "start --until 10:30", 0, "", "running", 1800);
+        row("start running", "running", "start 5m", 1, "lumora: A countdown is running; pause or reset it first.");
+        row("start paused", "paused", "start 5m", 1, "lumora: A countdown is paused; resume or reset it first.");
+        row("start 0", "idle", "start 0", 1, "lumora: A countdown lasts at least");
+        row("start 1000m", "idle", "start 1000m", 1, "lumora: A countdown lasts at most");
+        row("start abc", "idle", "start abc", 1, "lumora: \"abc\" is not a length");
+        row("start until 25:70", "idle", "start --until 25:70", 1, "lumora: \"25:70\" is not a clock time");
+        row("start nothing", "idle", "start", 1, "lumora: start takes one");
+        row("pause", "running", "pause", 0, "", "paused");
+        row("pause idle", "idle", "pause", 1, "lumora: No countdown is running.");
+        row("resume", "paused", "resume", 0, "", "running");
+        row("resume running", "running", "resume", 1, "lumora: No countdown is paused.");
+        row("toggle running", "running", "toggle", 0, "", "paused");
+        row("toggle paused", "paused", "toggle", 0, "", "running");
+        row("toggle idle", "idle", "toggle", 1, "lumora: No countdown");
+        row("reset", "running", "reset", 0, "", "idle");
+        row("stop", "ringing", "stop", 0, "", "idle");
+        row("stop idle", "idle", "stop", 1, "lumora: Nothing is ringing.");
+        row("unknown", "idle", "frobnicate", 1, "lumora: unknown command");
+        row("json for pause", "running", "pause --json", 1, "lumora: --json");
+        row("version", "idle", "--version", 0, "lumora 0.1.0");
+        row("help", "idle", "--help", 0, "Usage: ");
     }
     void commands()
     {
@@ -182,13 +164,10 @@ private Q_SLOTS:
                                     clientEnvironment(rig.bus.address()));
         QCOMPARE(once.code, 0);
         QCOMPARE(once.out.count(QLatin1Char('\n')), 1);
-        const QJsonObject json = QJsonDocument::fromJson(once.out.toUtf8()).object();
-        QCOMPARE(json.value("state").toString(), QStringLiteral("running"));
-        QCOMPARE(json.value("remaining").toInteger(), 1499);
-        QCOMPARE(json.value("total").toInteger(), 1500);
-        QCOMPARE(json.value("mode").toString(), QStringLiteral("custom"));
-        QCOMPARE(json.value("text").toString(), QStringLiteral("running 24:59"));
-        QCOMPARE(json.value("class").toString(), QStringLiteral("running"));
+        // "text" and "class" are what status bars read.
+        QCOMPARE(QJsonDocument::fromJson(once.out.toUtf8()).object(),
+                 (QJsonObject{{"state", "running"}, {"remaining", 1499}, {"total", 1500}, {"mode", "custom"},
+                              {"text", "running 24:59"}, {"class", "running"}}));
         rig.timer.reset();
 
         QProcess follow;
@@ -236,12 +215,12 @@ private Q_SLOTS:
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
-        StartedInstance instance(bus.connect(QStringLiteral("watcher")));
+        StartedInstance instance{bus.connect(QStringLiteral("watcher")), 0};
         const Outcome started = lumora({QStringLiteral("start"), QStringLiteral("5m")}, env);
-        instance.find();
+        instance.pid = instance.bus.interface()->servicePid(TimerBusRig::appId).value();
         QCOMPARE(started.err, QString());
         QCOMPARE(started.code, 0);
-        QVERIFY(instance.pid_ != 0);
+        QVERIFY(instance.pid != 0);
         const Outcome status = lumora({QStringLiteral("status"), QStringLiteral("--json")}, client);
         QCOMPARE(status.code, 0);
         const QJsonObject json = QJsonDocument::fromJson(status.out.toUtf8()).object();

@@ -75,23 +75,14 @@ private Q_SLOTS:
         QCOMPARE(l10n.localized(QString()), QString());
     }
 
-    void systemLanguageResolution_data()
-    {
-        QTest::addColumn<QStringList>("preferred");
-        QTest::addColumn<QString>("table");
-        QTest::newRow("zh-CN") << QStringList{QStringLiteral("zh-CN")} << QStringLiteral("zh-Hans");
-        QTest::newRow("zh-Hans-CN") << QStringList{QStringLiteral("zh-Hans-CN")} << QStringLiteral("zh-Hans");
-        QTest::newRow("en-GB") << QStringList{QStringLiteral("en-GB")} << QStringLiteral("en");
-        QTest::newRow("de then zh") << QStringList{QStringLiteral("de-DE"), QStringLiteral("zh")}
-                                    << QStringLiteral("zh-Hans");
-        QTest::newRow("unsupported only") << QStringList{QStringLiteral("fr-FR")} << QStringLiteral("en");
-        QTest::newRow("empty") << QStringList{} << QStringLiteral("en");
-    }
     void systemLanguageResolution()
     {
-        QFETCH(QStringList, preferred);
-        QFETCH(QString, table);
-        QCOMPARE(LocalizationManager::tableForLanguages(preferred), table);
+        const std::pair<QStringList, const char*> cases[] = {
+            {{QStringLiteral("zh-CN")}, "zh-Hans"}, {{QStringLiteral("zh-Hans-CN")}, "zh-Hans"},
+            {{QStringLiteral("en-GB")}, "en"},      {{QStringLiteral("de-DE"), QStringLiteral("zh")}, "zh-Hans"},
+            {{QStringLiteral("fr-FR")}, "en"},      {{}, "en"}};
+        for (const auto& [preferred, table] : cases)
+            QCOMPARE(LocalizationManager::tableForLanguages(preferred), QString::fromLatin1(table));
     }
 
     void choiceIsStoredAndApplied()
@@ -148,20 +139,6 @@ private Q_SLOTS:
         QCOMPARE(fileIdentity(home.settingsFile()), written);
         QCOMPARE(home.openStore()->readStringList(LocalizationManager::appleLanguagesKey),
                  QStringList{QStringLiteral("zh-Hans")});
-    }
-
-    void subscribersSeeTheNewLanguageFirst()
-    {
-        TempConfigHome home;
-        auto store = home.openStore();
-        LocalizationManager l10n(*store, {QStringLiteral("en")});
-        std::vector<std::pair<AppLanguage, AppLanguage>> seen;
-        Cancellable c = l10n.current.sink([&](const AppLanguage& v) { seen.emplace_back(v, l10n.current.get()); });
-        l10n.setCurrent(AppLanguage::chinese);
-        l10n.setCurrent(AppLanguage::chinese);
-        QCOMPARE(seen.size(), size_t(3));
-        QCOMPARE(seen[1], std::make_pair(AppLanguage::chinese, AppLanguage::system));
-        QCOMPARE(seen[2], std::make_pair(AppLanguage::chinese, AppLanguage::chinese));
     }
 };
 
