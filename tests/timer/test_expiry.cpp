@@ -18,15 +18,6 @@ class TestExpiry : public QObject {
             AppNotificationCenter::defaultCenter().addObserver(
                 AppNotificationCenter::bringToFrontOnExpire, &context, [this] { ++bringToFront; });
         }
-        // A one-second countdown run out on the fake clock.
-        void expire()
-        {
-            timer.mode = TimerMode::custom;
-            timer.customSeconds = 1;
-            timer.start();
-            clock.advance(1001);
-            QTRY_VERIFY(!timer.isRunning);
-        }
     };
 
 private Q_SLOTS:
@@ -169,11 +160,9 @@ private Q_SLOTS:
     void notificationPermissionAskedOncePerProcess()
     {
         Rig r;
-        r.timer.start();
-        r.timer.pause();
-        r.timer.start();  // resume
-        r.timer.reset();
-        r.timer.start();
+        for (auto step : {&TimerManager::start, &TimerManager::pause, &TimerManager::start, &TimerManager::reset,
+                          &TimerManager::start})
+            (r.timer.*step)();
         QTRY_COMPARE(r.server.capabilityQueries, 1);
         QTest::qWait(100);
         QCOMPARE(r.server.capabilityQueries, 1);
@@ -186,11 +175,8 @@ private Q_SLOTS:
         PrivateBus bus;
         NotificationHelper helper(bus.connect(QStringLiteral("client")));
         r.timer.setNotificationHelper(&helper);
-        r.timer.mode = TimerMode::custom;
-        r.timer.customSeconds = 1;
-        r.timer.start();
-        r.clock.advance(1001);
-        QTRY_VERIFY(r.timer.isRinging);
+        r.expire();
+        QVERIFY(r.timer.isRinging);
         QCOMPARE(r.sound.plays, 1);
         r.timer.reset();
     }
