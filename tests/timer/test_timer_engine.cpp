@@ -188,69 +188,61 @@ private Q_SLOTS:
         r.timer.reset();
     }
 
-    void settingsDefaultsAndRoundTrip()
+    // The five settings as a new process reads them back: what the setters
+    // wrote, defaults for nothing stored, and defaults for values it cannot read.
+    void settingsAfterARestart_data()
     {
-        Rig r;
-        QCOMPARE(r.timer.notificationType(), NotificationType::both);
-        QCOMPARE(r.timer.appTheme(), AppTheme::system);
-        QCOMPARE(r.timer.launchAtLogin(), false);
-        QCOMPARE(r.timer.bringToFrontOnExpire(), true);
-        QCOMPARE(r.timer.showRestartOnExpire(), true);
-        for (const QString& key : {TimerManager::notificationTypeKey, TimerManager::appThemeKey,
-                                   TimerManager::launchAtLoginKey,
-                                   TimerManager::bringToFrontOnExpireKey,
-                                   TimerManager::showRestartOnExpireKey})
-            QVERIFY2(!r.store->contains(key), qPrintable(key));
-
-        r.timer.setNotificationType(NotificationType::desktop);
-        r.timer.setAppTheme(AppTheme::dark);
-        r.timer.setLaunchAtLogin(true);
-        r.timer.setBringToFrontOnExpire(false);
-        r.timer.setShowRestartOnExpire(false);
-        QCOMPARE(r.timer.notificationType(), NotificationType::desktop);
-
-        // A new process reads the same values back from the file.
-        auto again = r.home.openStore();
-        LocalizationManager l10n(*again, {QStringLiteral("en")});
-        TimerManager next(*again, r.clock, l10n);
-        QCOMPARE(next.notificationType(), NotificationType::desktop);
-        QCOMPARE(next.appTheme(), AppTheme::dark);
-        QCOMPARE(next.launchAtLogin(), true);
-        QCOMPARE(next.bringToFrontOnExpire(), false);
-        QCOMPARE(next.showRestartOnExpire(), false);
-        // Inputs do not survive a restart.
-        QCOMPARE(next.mode.get(), TimerMode::preset);
-        QCOMPARE(next.selectedPresetMinutes.get(), 10);
-    }
-
-    void badStoredValuesReadAsDefaults_data()
-    {
-        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("key");  // "" stores nothing, "*" uses every setter
         QTest::addColumn<QString>("raw");
-        QTest::newRow("capitalised type") << TimerManager::notificationTypeKey << QStringLiteral("Desktop");
-        QTest::newRow("empty theme") << TimerManager::appThemeKey << QString();
-        QTest::newRow("number as theme") << TimerManager::appThemeKey << QStringLiteral("5");
-        QTest::newRow("bool as words") << TimerManager::bringToFrontOnExpireKey << QStringLiteral("yes");
-        QTest::newRow("list as bool") << TimerManager::showRestartOnExpireKey << QStringLiteral("a, b");
+        QTest::addColumn<QString>("expected");
+        const QString defaults = QStringLiteral("both system 0 1 1");
+        QTest::newRow("nothing stored") << QString() << QString() << defaults;
+        QTest::newRow("every setter") << "*" << QString() << "desktop dark 1 0 0";
+        QTest::newRow("capitalised type") << TimerManager::notificationTypeKey << "Desktop" << defaults;
+        QTest::newRow("empty theme") << TimerManager::appThemeKey << QString() << defaults;
+        QTest::newRow("number as theme") << TimerManager::appThemeKey << "5" << defaults;
+        QTest::newRow("bool as words") << TimerManager::bringToFrontOnExpireKey << "yes" << defaults;
+        QTest::newRow("list as bool") << TimerManager::showRestartOnExpireKey << "a, b" << defaults;
     }
-    void badStoredValuesReadAsDefaults()
+    void settingsAfterARestart()
     {
         QFETCH(QString, key);
         QFETCH(QString, raw);
-        TempConfigHome home;
-        QDir().mkpath(home.path() + QStringLiteral("/lumora"));
-        QFile f(home.settingsFile());
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(QStringLiteral("[General]\n%1=%2\n").arg(key, raw).toUtf8());
-        f.close();
-        auto store = home.openStore();
-        FakeClock clock;
-        LocalizationManager l10n(*store, {QStringLiteral("en")});
-        TimerManager timer(*store, clock, l10n);
-        QCOMPARE(timer.notificationType(), NotificationType::both);
-        QCOMPARE(timer.appTheme(), AppTheme::system);
-        QCOMPARE(timer.bringToFrontOnExpire(), true);
-        QCOMPARE(timer.showRestartOnExpire(), true);
+        QFETCH(QString, expected);
+        Rig r;
+        const auto settings = [](const TimerManager& t) {
+            return QStringLiteral("%1 %2 %3 %4 %5")
+                .arg(rawValue(t.notificationType()), rawValue(t.appTheme()))
+                .arg(int(t.launchAtLogin()))
+                .arg(int(t.bringToFrontOnExpire()))
+                .arg(int(t.showRestartOnExpire()));
+        };
+        if (key == QLatin1String("*")) {
+            r.timer.setNotificationType(NotificationType::desktop);
+            r.timer.setAppTheme(AppTheme::dark);
+            r.timer.setLaunchAtLogin(true);
+            r.timer.setBringToFrontOnExpire(false);
+            r.timer.setShowRestartOnExpire(false);
+            QCOMPARE(settings(r.timer), expected);
+        } else if (!key.isEmpty()) {
+            // As typed into the file by hand: "a, b" is a list there.
+            QDir().mkpath(QFileInfo(r.home.settingsFile()).absolutePath());
+            QFile f(r.home.settingsFile());
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(QStringLiteral("[General]\n%1=%2\n").arg(key, raw).toUtf8());
+        } else {
+            // Defaults are not written out.
+            for (const QString& k : {TimerManager::notificationTypeKey, TimerManager::appThemeKey,
+                                     TimerManager::launchAtLoginKey, TimerManager::bringToFrontOnExpireKey,
+                                     TimerManager::showRestartOnExpireKey})
+                QVERIFY2(!r.store->contains(k), qPrintable(k));
+        }
+        auto again = r.home.openStore();
+        TimerManager next(*again, r.clock, r.l10n);
+        QCOMPARE(settings(next), expected);
+        // Inputs do not survive a restart.
+        QCOMPARE(next.mode.get(), TimerMode::preset);
+        QCOMPARE(next.selectedPresetMinutes.get(), 10);
     }
 };
 
