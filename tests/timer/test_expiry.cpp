@@ -42,6 +42,13 @@ private Q_SLOTS:
         QFETCH(bool, notifies);
         QFETCH(QString, language);
         Rig r;
+        // The sound starts before the notice is posted; the server sees it later.
+        std::vector<QString> log;
+        r.sound.log = &log;
+        QObject::connect(&r.timer, &TimerManager::objectWillChange, &r.context, [&] {
+            if (r.timer.isRinging && log.empty())
+                log.push_back(QStringLiteral("ringing"));
+        });
         r.l10n.setCurrent(*appLanguageFromRaw(language));
         r.timer.setNotificationType(NotificationType(type));
         r.timer.setBringToFrontOnExpire(bringFront);
@@ -63,27 +70,11 @@ private Q_SLOTS:
             QCOMPARE(n.hints.value(QStringLiteral("urgency")).value<uchar>(), uchar(2));
             // The stop action is offered only while there is an alarm to stop.
             QCOMPARE(n.actions.contains(QStringLiteral("ring.stop")), rings);
+            QCOMPARE(log.empty() ? QString() : log.back(), rings ? QStringLiteral("sound") : QString());
         } else {
             QTest::qWait(100);
             QCOMPARE(r.server.received.size(), size_t(0));
         }
-        r.timer.reset();
-    }
-
-    void soundStartsBeforeTheNotification()
-    {
-        Rig r;
-        std::vector<QString> log;
-        r.sound.log = &log;
-        // The notice is on its way once post() returns; the server sees it later.
-        QObject::connect(&r.timer, &TimerManager::objectWillChange, &r.context, [&] {
-            if (r.timer.isRinging && log.empty())
-                log.push_back(QStringLiteral("ringing"));
-        });
-        r.expire();
-        QTRY_COMPARE(r.server.received.size(), size_t(1));
-        QVERIFY(!log.empty());
-        QCOMPARE(log.back(), QStringLiteral("sound"));
         r.timer.reset();
     }
 
