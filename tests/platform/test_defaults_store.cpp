@@ -285,7 +285,7 @@ private Q_SLOTS:
     }
 
     // Held writes are not lost: the last one of a key wins, and whatever is
-    // still held goes down when the store closes; a failed commit says so.
+    // still held goes down when the store closes.
     void heldWritesReachTheDisk()
     {
         TempConfigHome home;
@@ -302,21 +302,46 @@ private Q_SLOTS:
         QCOMPARE(onDisk->value(QStringLiteral("text")).toString(), QStringLiteral("last"));
         QVERIFY(!onDisk->contains(QStringLiteral("gone")));
 
+        QVERIFY(home.openStore()->commitHeldWrites());  // nothing held
+    }
+
+    // A write cut short (a full disk), straight or held, is a failure, and
+    // the next write puts every key down again.
+    void shortWriteIsAFailureAndHeals_data()
+    {
+        QTest::addColumn<bool>("held");
+        QTest::newRow("straight") << false;
+        QTest::newRow("held") << true;
+    }
+    void shortWriteIsAFailureAndHeals()
+    {
+        QFETCH(bool, held);
+        TempConfigHome home;
         auto store = home.openStore();
-        QVERIFY(store->commitHeldWrites());  // nothing held
+        QVERIFY(store->write(QStringLiteral("first"), QStringLiteral("kept")));
         const qint64 size = QFileInfo(home.settingsFile()).size();
-        store->holdWrites();
-        QVERIFY(store->write(QStringLiteral("long"), QString(200, QLatin1Char('x'))));
-        bool committed = true;
+        const QString longText(200, QLatin1Char('x'));
+        bool written = true;
+        if (held) {
+            store->holdWrites();
+            QVERIFY(store->write(QStringLiteral("second"), longText));
+        }
         {
             const FileSizeLimit diskAlmostFull(size + 4);
-            committed = store->commitHeldWrites();
+            written = held ? store->commitHeldWrites() : store->write(QStringLiteral("second"), longText);
         }
-        QVERIFY(!committed);
-        // Writes go straight down again, and the next one heals the file.
-        QVERIFY(store->write(QStringLiteral("after"), true));
-        QCOMPARE(readFromDisk(home.settingsFile())->value(QStringLiteral("long")).toString(),
-                 QString(200, QLatin1Char('x')));
+        QVERIFY(!written);
+        QCOMPARE(store->readString(QStringLiteral("second"), {}), longText);
+        // The same value again is not taken as already on disk.
+        const quint64 cutOff = fileIdentity(home.settingsFile());
+        QVERIFY(store->write(QStringLiteral("second"), longText));
+        QVERIFY(fileIdentity(home.settingsFile()) != cutOff);
+        // Once a write has failed, later ones that work say so again.
+        QVERIFY(store->write(QStringLiteral("third"), true));
+        const auto onDisk = readFromDisk(home.settingsFile());
+        QCOMPARE(onDisk->value(QStringLiteral("first")).toString(), QStringLiteral("kept"));
+        QCOMPARE(onDisk->value(QStringLiteral("second")).toString(), longText);
+        QCOMPARE(onDisk->value(QStringLiteral("third")).toString(), QStringLiteral("true"));
     }
 
     // A process that leaves because another one runs drops what it held:
@@ -356,33 +381,6 @@ private Q_SLOTS:
         }
         QVERIFY(!written);
         QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
-
-    // A write cut short (a full disk) is a failure, and the next write
-    // puts every key down again.
-    void shortWriteIsAFailureAndHeals()
-    {
-        TempConfigHome home;
-        auto store = home.openStore();
-        QVERIFY(store->write(QStringLiteral("first"), QStringLiteral("kept")));
-        const qint64 size = QFileInfo(home.settingsFile()).size();
-        bool written = true;
-        {
-            const FileSizeLimit diskAlmostFull(size + 4);
-            written = store->write(QStringLiteral("second"), QString(200, QLatin1Char('x')));
-        }
-        QVERIFY(!written);
-        QCOMPARE(store->readString(QStringLiteral("second"), {}), QString(200, QLatin1Char('x')));
-        // The same value again is not taken as already on disk.
-        const quint64 cutOff = fileIdentity(home.settingsFile());
-        QVERIFY(store->write(QStringLiteral("second"), QString(200, QLatin1Char('x'))));
-        QVERIFY(fileIdentity(home.settingsFile()) != cutOff);
-        // Once a write has failed, later ones that work say so again.
-        QVERIFY(store->write(QStringLiteral("third"), true));
-        const auto onDisk = readFromDisk(home.settingsFile());
-        QCOMPARE(onDisk->value(QStringLiteral("first")).toString(), QStringLiteral("kept"));
-        QCOMPARE(onDisk->value(QStringLiteral("second")).toString(), QString(200, QLatin1Char('x')));
-        QCOMPARE(onDisk->value(QStringLiteral("third")).toString(), QStringLiteral("true"));
     }
 };
 
