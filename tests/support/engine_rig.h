@@ -7,6 +7,7 @@
 #include "support/test_env.h"
 #include "timer/timer_manager.h"
 
+#include <QTest>
 #include <vector>
 
 // Counts plays and records, through a shared log, when they happened.
@@ -43,5 +44,14 @@ struct EngineRig {
         timer.targetHour = hour;
         timer.targetMinute = minute;
         timer.start();
+    }
+    // A one-second countdown run out on the fake clock.
+    void expire()
+    {
+        timer.mode = TimerMode::custom;
+        timer.customSeconds = 1;
+        timer.start();
+        clock.advance(1001);
+        QTRY_VERIFY(!timer.isRunning);
     }
 };

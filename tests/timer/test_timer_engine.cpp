@@ -19,15 +19,24 @@ class TestTimerEngine : public QObject {
     // Lets the real 0.1 s tick timer fire at least once.
     static void letTick() { QTest::qWait(TimerManager::tickIntervalMs + 60); }
 
+    // Display, run state, progress, status and the start button, in one line.
+    static QString state(const Rig& r)
+    {
+        const auto& t = r.timer;
+        const char* run = !t.isRunning ? "idle" : t.isPaused ? "paused" : "run";
+        const bool ticking = t.isRunning && !t.isPaused;
+        return QStringLiteral("%1 %2%3 %4 %5/%6")
+            .arg(t.formattedDisplay(), QLatin1String(run), QLatin1String(t.isTicking() == ticking ? "" : "!"),
+                 QString::number(t.progress(), 'f', 2), t.statusText(),
+                 t.startButtonTitle());
+    }
+
 private Q_SLOTS:
     void initialValues()
     {
         Rig r;
-        QCOMPARE(r.timer.mode.get(), TimerMode::preset);
         QCOMPARE(r.timer.targetHour.get(), 10);  // the fake clock starts at 10:00
-        QCOMPARE(r.timer.formattedDisplay(), QStringLiteral("10:00"));
-        QCOMPARE(r.timer.statusText(), QStringLiteral("Ready"));
-        QCOMPARE(r.timer.startButtonTitle(), QStringLiteral("Start"));
+        QCOMPARE(state(r), QStringLiteral("10:00 idle 0.00 Ready/Start"));
         // Seconds past the minute count: 10:00 is tomorrow, less 42.5 s.
         r.clock.advance(42'500);
         r.timer.mode = TimerMode::targetTime;
@@ -111,94 +120,41 @@ private Q_SLOTS:
         QCOMPARE(r.timer.formattedDisplay(), before);
     }
 
-    void oneMinuteCountdown()
+    // A one-minute countdown through pause, resume, reset and expiry: each
+    // step and the read-outs after it. "+n" lets n ms pass and a tick run.
+    void countdownSteps()
     {
+        static const std::pair<const char*, const char*> steps[] = {
+            {"start", "01:00 run 0.00 Counting down/Running"},
+            {"+100", "00:59 run 0.02 Counting down/Running"},
+            {"+14900", "00:45 run 0.25 Counting down/Running"},
+            {"pause", "00:45 paused 0.25 Paused/Resume"},
+            {"+600000", "00:45 paused 0.25 Paused/Resume"},  // paused time does not count
+            {"start", "00:45 run 0.25 Counting down/Running"},
+            {"+1100", "00:43 run 0.28 Counting down/Running"},
+            {"pause", "00:43 paused 0.28 Paused/Resume"},
+            {"reset", "01:00 idle 0.00 Ready/Start"},
+            {"start", "01:00 run 0.00 Counting down/Running"},  // a new countdown
+            {"+58999", "00:01 run 0.98 Counting down/Running"},  // a whole second still left
+            {"+2", "00:00 idle 0.00 Time's up/Start"},
+            {"reset", "01:00 idle 0.00 Ready/Start"},
+        };
         Rig r;
         r.timer.selectedPresetMinutes = 1;
-        r.timer.start();
-        QVERIFY(r.timer.isRunning);
-        QVERIFY(r.timer.isTicking());
-        QCOMPARE(r.timer.totalSeconds.get(), 60);
-        QCOMPARE(r.timer.formattedDisplay(), QStringLiteral("01:00"));
-        QCOMPARE(r.timer.statusText(), QStringLiteral("Counting down"));
-        QCOMPARE(r.timer.startButtonTitle(), QStringLiteral("Running"));
-
-        r.clock.advance(100);
-        letTick();
-        QCOMPARE(r.timer.formattedDisplay(), QStringLiteral("00:59"));
-        r.clock.advance(14'900);  // T + 15 s
-        letTick();
-        QCOMPARE(r.timer.remainingSeconds.get(), 45);
-        QCOMPARE(r.timer.progress(), 0.25);
-
-        r.clock.advance(43'999);  // T + 58.999 s: one whole second still left
-        letTick();
-        QVERIFY(r.timer.isRunning);
-        QCOMPARE(r.timer.remainingSeconds.get(), 1);
-        r.clock.advance(2);  // T + 59.001 s
-        letTick();
-        QVERIFY(!r.timer.isRunning);
-        QVERIFY(!r.timer.isTicking());
-        QCOMPARE(r.timer.remainingSeconds.get(), 0);
-        QCOMPARE(r.timer.progress(), 0.0);
-    }
-
-    void pauseAndResume()
-    {
-        Rig r;
-        r.timer.selectedPresetMinutes = 1;
-        r.timer.start();
-        r.clock.advance(18'000);
-        letTick();
-        QCOMPARE(r.timer.remainingSeconds.get(), 42);
-
-        r.timer.pause();
-        QVERIFY(r.timer.isPaused);
-        QVERIFY(r.timer.isRunning);
-        QVERIFY(!r.timer.isTicking());
-        QCOMPARE(r.timer.statusText(), QStringLiteral("Paused"));
-        QCOMPARE(r.timer.startButtonTitle(), QStringLiteral("Resume"));
-        const double p = r.timer.progress();
-
-        // Time passing while paused does not count.
-        r.clock.advance(600'000);
-        letTick();
-        QCOMPARE(r.timer.remainingSeconds.get(), 42);
-        QCOMPARE(r.timer.progress(), p);
-
-        QSignalSpy spy(&r.timer, &TimerManager::objectWillChange);
-        r.timer.pause();
-        QCOMPARE(spy.count(), 0);
-
-        r.timer.start();
-        QVERIFY(!r.timer.isPaused);
-        QCOMPARE(r.timer.totalSeconds.get(), 60);
-        r.clock.advance(100);
-        letTick();
-        QCOMPARE(r.timer.formattedDisplay(), QStringLiteral("00:41"));
-        r.clock.advance(40'901);  // just past 41 s after the resume
-        letTick();
-        QVERIFY(!r.timer.isRunning);
-    }
-
-    void resetFromEveryState()
-    {
-        Rig r;
-        r.timer.reset();
-        QVERIFY(!r.timer.isRunning);
-        r.timer.start();
-        r.timer.reset();
-        QVERIFY(!r.timer.isRunning && !r.timer.isPaused && !r.timer.isTicking());
-        QCOMPARE(r.timer.totalSeconds.get(), 0);
-        QCOMPARE(r.timer.formattedDisplay(), QStringLiteral("10:00"));
-        r.timer.start();
-        r.timer.pause();
-        r.timer.reset();
-        QVERIFY(!r.timer.isRunning && !r.timer.isPaused);
-        QCOMPARE(r.timer.remainingSeconds.get(), 0);
-        // A fresh start after a reset from pause is a new countdown.
-        r.timer.start();
-        QCOMPARE(r.timer.remainingSeconds.get(), 600);
+        for (const auto& [action, expected] : steps) {
+            const QString a = QString::fromLatin1(action);
+            if (a == QLatin1String("start"))
+                r.timer.start();
+            else if (a == QLatin1String("pause"))
+                r.timer.pause();
+            else if (a == QLatin1String("reset"))
+                r.timer.reset();
+            else {
+                r.clock.advance(a.toLongLong());
+                letTick();
+            }
+            QCOMPARE(state(r), QString::fromUtf8(expected));
+        }
     }
 
     void formatSeconds_data()
@@ -232,81 +188,61 @@ private Q_SLOTS:
         r.timer.reset();
     }
 
-    void settingsDefaultsAndRoundTrip()
+    // The five settings as a new process reads them back: what the setters
+    // wrote, defaults for nothing stored, and defaults for values it cannot read.
+    void settingsAfterARestart_data()
     {
-        Rig r;
-        QCOMPARE(r.timer.notificationType(), NotificationType::both);
-        QCOMPARE(r.timer.appTheme(), AppTheme::system);
-        QCOMPARE(r.timer.launchAtLogin(), false);
-        QCOMPARE(r.timer.bringToFrontOnExpire(), true);
-        QCOMPARE(r.timer.showRestartOnExpire(), true);
-        for (const QString& key : {TimerManager::notificationTypeKey, TimerManager::appThemeKey,
-                                   TimerManager::launchAtLoginKey,
-                                   TimerManager::bringToFrontOnExpireKey,
-                                   TimerManager::showRestartOnExpireKey})
-            QVERIFY2(!r.store->contains(key), qPrintable(key));
-
-        r.timer.setNotificationType(NotificationType::desktop);
-        r.timer.setAppTheme(AppTheme::dark);
-        r.timer.setLaunchAtLogin(true);
-        r.timer.setBringToFrontOnExpire(false);
-        r.timer.setShowRestartOnExpire(false);
-        QCOMPARE(r.timer.notificationType(), NotificationType::desktop);
-
-        // A new process reads the same values back from the file.
-        auto again = r.home.openStore();
-        LocalizationManager l10n(*again, {QStringLiteral("en")});
-        TimerManager next(*again, r.clock, l10n);
-        QCOMPARE(next.notificationType(), NotificationType::desktop);
-        QCOMPARE(next.appTheme(), AppTheme::dark);
-        QCOMPARE(next.launchAtLogin(), true);
-        QCOMPARE(next.bringToFrontOnExpire(), false);
-        QCOMPARE(next.showRestartOnExpire(), false);
-        // Inputs do not survive a restart.
-        QCOMPARE(next.mode.get(), TimerMode::preset);
-        QCOMPARE(next.selectedPresetMinutes.get(), 10);
-    }
-
-    void badStoredValuesReadAsDefaults_data()
-    {
-        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("key");  // "" stores nothing, "*" uses every setter
         QTest::addColumn<QString>("raw");
-        QTest::newRow("capitalised type") << TimerManager::notificationTypeKey << QStringLiteral("Desktop");
-        QTest::newRow("empty theme") << TimerManager::appThemeKey << QString();
-        QTest::newRow("number as theme") << TimerManager::appThemeKey << QStringLiteral("5");
-        QTest::newRow("bool as words") << TimerManager::bringToFrontOnExpireKey << QStringLiteral("yes");
-        QTest::newRow("list as bool") << TimerManager::showRestartOnExpireKey << QStringLiteral("a, b");
+        QTest::addColumn<QString>("expected");
+        const QString defaults = QStringLiteral("both system 0 1 1");
+        QTest::newRow("nothing stored") << QString() << QString() << defaults;
+        QTest::newRow("every setter") << "*" << QString() << "desktop dark 1 0 0";
+        QTest::newRow("capitalised type") << TimerManager::notificationTypeKey << "Desktop" << defaults;
+        QTest::newRow("empty theme") << TimerManager::appThemeKey << QString() << defaults;
+        QTest::newRow("number as theme") << TimerManager::appThemeKey << "5" << defaults;
+        QTest::newRow("bool as words") << TimerManager::bringToFrontOnExpireKey << "yes" << defaults;
+        QTest::newRow("list as bool") << TimerManager::showRestartOnExpireKey << "a, b" << defaults;
     }
-    void badStoredValuesReadAsDefaults()
+    void settingsAfterARestart()
     {
         QFETCH(QString, key);
         QFETCH(QString, raw);
-        TempConfigHome home;
-        QDir().mkpath(home.path() + QStringLiteral("/lumora"));
-        QFile f(home.settingsFile());
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(QStringLiteral("[General]\n%1=%2\n").arg(key, raw).toUtf8());
-        f.close();
-        auto store = home.openStore();
-        FakeClock clock;
-        LocalizationManager l10n(*store, {QStringLiteral("en")});
-        TimerManager timer(*store, clock, l10n);
-        QCOMPARE(timer.notificationType(), NotificationType::both);
-        QCOMPARE(timer.appTheme(), AppTheme::system);
-        QCOMPARE(timer.bringToFrontOnExpire(), true);
-        QCOMPARE(timer.showRestartOnExpire(), true);
-    }
-
-    void enumerationsRoundTrip()
-    {
-        for (TimerMode m : allTimerModes)
-            QCOMPARE(timerModeFromRaw(rawValue(m)), m);
-        for (NotificationType t : allNotificationTypes)
-            QCOMPARE(notificationTypeFromRaw(rawValue(t)), t);
-        for (AppTheme t : allAppThemes)
-            QCOMPARE(appThemeFromRaw(rawValue(t)), t);
-        QVERIFY(!timerModeFromRaw(QStringLiteral("Preset")));
-        QVERIFY(!notificationTypeFromRaw(QStringLiteral("both ")));
+        QFETCH(QString, expected);
+        Rig r;
+        const auto settings = [](const TimerManager& t) {
+            return QStringLiteral("%1 %2 %3 %4 %5")
+                .arg(rawValue(t.notificationType()), rawValue(t.appTheme()))
+                .arg(int(t.launchAtLogin()))
+                .arg(int(t.bringToFrontOnExpire()))
+                .arg(int(t.showRestartOnExpire()));
+        };
+        if (key == QLatin1String("*")) {
+            r.timer.setNotificationType(NotificationType::desktop);
+            r.timer.setAppTheme(AppTheme::dark);
+            r.timer.setLaunchAtLogin(true);
+            r.timer.setBringToFrontOnExpire(false);
+            r.timer.setShowRestartOnExpire(false);
+            QCOMPARE(settings(r.timer), expected);
+        } else if (!key.isEmpty()) {
+            // As typed into the file by hand: "a, b" is a list there.
+            QDir().mkpath(QFileInfo(r.home.settingsFile()).absolutePath());
+            QFile f(r.home.settingsFile());
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(QStringLiteral("[General]\n%1=%2\n").arg(key, raw).toUtf8());
+        } else {
+            // Defaults are not written out.
+            for (const QString& k : {TimerManager::notificationTypeKey, TimerManager::appThemeKey,
+                                     TimerManager::launchAtLoginKey, TimerManager::bringToFrontOnExpireKey,
+                                     TimerManager::showRestartOnExpireKey})
+                QVERIFY2(!r.store->contains(k), qPrintable(k));
+        }
+        auto again = r.home.openStore();
+        TimerManager next(*again, r.clock, r.l10n);
+        QCOMPARE(settings(next), expected);
+        // Inputs do not survive a restart.
+        QCOMPARE(next.mode.get(), TimerMode::preset);
+        QCOMPARE(next.selectedPresetMinutes.get(), 10);
     }
 };
 
