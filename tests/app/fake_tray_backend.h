@@ -13,11 +13,7 @@ public:
 
     bool isAvailable() const override { return available_; }
     void show() override { shown = true; }
-    void setTitle(const QString& t) override
-    {
-        title = t;
-        ++titleUpdates;
-    }
+    void setTitle(const QString& t) override { title = t; }
     void setProgress(TrayState s, double f) override
     {
         state = s;
@@ -29,7 +25,6 @@ public:
 
     bool shown = false;
     QString title;
-    int titleUpdates = 0;
     TrayState state = TrayState::idle;
     double fraction = -1;
     QPointer<QMenu> menu;

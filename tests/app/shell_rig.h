@@ -19,13 +19,12 @@
 // a tray that records what it is told.
 struct ShellRig {
     explicit ShellRig(bool trayAvailable = true)
+        : ShellRig([this, trayAvailable] {
+              auto backend = std::make_unique<FakeTrayBackend>(trayAvailable);
+              tray = backend.get();
+              return backend;
+          })
     {
-        LumoraApp::applyApplicationIdentity();
-        app = std::make_unique<LumoraApp>(std::make_unique<AppDelegate>(timer, l10n, [this, trayAvailable] {
-            auto backend = std::make_unique<FakeTrayBackend>(trayAvailable);
-            tray = backend.get();
-            return backend;
-        }));
     }
 
     // The shell on a tray of the test's own making.

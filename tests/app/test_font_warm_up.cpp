@@ -3,7 +3,6 @@
 #include "app/font_warm_up.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QTest>
@@ -96,11 +95,10 @@ private Q_SLOTS:
         QVERIFY(CPU_EQUAL(&threadCores, &others));
     }
 
-    // Never told to list, told once, told twice and waited for: each returns.
+    // Never told to list, told once, told twice and waited for: each returns
+    // (a hang is the program's time-out).
     void everyEndingReturns()
     {
-        QElapsedTimer clock;
-        clock.start();
         for (int told = 0; told <= 2; ++told) {
             FontWarmUp fonts;
             for (int i = 0; i < told; ++i)
@@ -108,7 +106,6 @@ private Q_SLOTS:
             if (told == 2)
                 fonts.wait();  // and once more on the way out
         }
-        QVERIFY(clock.elapsed() < 10'000);
     }
 };
 

@@ -31,11 +31,6 @@ void StatusNotifierWatcher::RegisterStatusNotifierItem(const QString& service)
     Q_EMIT StatusNotifierItemRegistered(service);
 }
 
-void StatusNotifierWatcher::RegisterStatusNotifierHost(const QString&)
-{
-    announceHost();
-}
-
 void StatusNotifierWatcher::announceHost()
 {
     hostRegistered = true;

@@ -12,9 +12,8 @@
 class StatusNotifierWatcher final : public QObject, protected QDBusContext {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
-    Q_PROPERTY(QStringList RegisteredStatusNotifierItems READ registeredItems)
-    Q_PROPERTY(bool IsStatusNotifierHostRegistered READ isHostRegistered)
-    Q_PROPERTY(int ProtocolVersion READ protocolVersion)
+    Q_PROPERTY(QStringList RegisteredStatusNotifierItems MEMBER items)
+    Q_PROPERTY(bool IsStatusNotifierHostRegistered MEMBER hostRegistered)
 public:
     enum class Behaviour { answer, silent };
 
@@ -22,9 +21,6 @@ public:
     ~StatusNotifierWatcher() override;
 
     bool isRegistered() const { return registered_; }
-    QStringList registeredItems() const { return items; }
-    bool isHostRegistered() const { return hostRegistered; }
-    int protocolVersion() const { return 0; }
 
     // Every registration, in order, as the item sent it.
     QStringList items;
@@ -35,11 +31,9 @@ public:
 
 public Q_SLOTS:
     Q_SCRIPTABLE void RegisterStatusNotifierItem(const QString& service);
-    Q_SCRIPTABLE void RegisterStatusNotifierHost(const QString& service);
 
 Q_SIGNALS:
     Q_SCRIPTABLE void StatusNotifierItemRegistered(const QString& service);
-    Q_SCRIPTABLE void StatusNotifierItemUnregistered(const QString& service);
     Q_SCRIPTABLE void StatusNotifierHostRegistered();
 
 private:

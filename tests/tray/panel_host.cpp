@@ -54,25 +54,13 @@ DBusMenuLayoutItem PanelHost::layout()
     return qdbus_cast<DBusMenuLayoutItem>(reply.arguments().at(1));
 }
 
-namespace {
-QVariant unwrap(const QDBusMessage& reply)
+QVariant PanelHost::itemProperty(const QString& name)
 {
+    const QDBusMessage reply = call(StatusNotifierBackend::itemPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+                                    QStringLiteral("Get"), {itemInterface, name});
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
         return {};
     return reply.arguments().at(0).value<QDBusVariant>().variant();
-}
-}  // namespace
-
-QVariant PanelHost::itemProperty(const QString& name)
-{
-    return unwrap(call(StatusNotifierBackend::itemPath, QStringLiteral("org.freedesktop.DBus.Properties"),
-                       QStringLiteral("Get"), {itemInterface, name}));
-}
-
-QVariant PanelHost::menuProperty(const QString& name)
-{
-    return unwrap(call(StatusNotifierBackend::menuPath, QStringLiteral("org.freedesktop.DBus.Properties"),
-                       QStringLiteral("Get"), {menuInterface, name}));
 }
 
 QVariantMap PanelHost::allItemProperties()
@@ -95,12 +83,13 @@ void PanelHost::sync()
     QCoreApplication::processEvents();
 }
 
-int PanelHost::count(const QString& member) const
+QStringList PanelHost::heard() const
 {
-    int n = 0;
+    QStringList out;
     for (const QDBusMessage& m : received_)
-        n += m.member() == member;
-    return n;
+        out << m.member();
+    out.sort();
+    return out;
 }
 
 QList<QVariantList> PanelHost::arguments(const QString& member) const

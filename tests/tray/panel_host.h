@@ -29,12 +29,12 @@ public:
     DBusMenuLayoutItem layout();
     // Properties.Get; an error reply gives an invalid QVariant.
     QVariant itemProperty(const QString& name);
-    QVariant menuProperty(const QString& name);
     QVariantMap allItemProperties();
 
     // Returns once every signal sent before it has been recorded.
     void sync();
-    int count(const QString& member) const;
+    // The names of the signals recorded, sorted.
+    QStringList heard() const;
     QList<QVariantList> arguments(const QString& member) const;
     void forget() { received_.clear(); }
 

@@ -107,9 +107,7 @@ private Q_SLOTS:
 
         PanelHost host(bus.connect(QStringLiteral("host")), watcher.items.first());
         QCOMPARE(host.itemProperty("XAyatanaLabel").toString(), kIdle);
-        QVERIFY(!host.itemProperty("XAyatanaLabelGuide").toString().isEmpty());
         const DBusMenuLayoutItem root = host.layout();
-        QCOMPARE(root.children.size(), 6);
         QCOMPARE(root.children.at(5).properties.value("label").toString(), QStringLiteral("Quit"));
         host.menuEvent(root.children.at(5).id);
         QVERIFY(lumora.waitForFinished(20'000));
@@ -134,11 +132,8 @@ private Q_SLOTS:
         QCOMPARE(all.value("Menu").value<QDBusObjectPath>().path(), StatusNotifierBackend::menuPath);
         const QString guide = all.value("XAyatanaLabelGuide").toString();
         QVERIFY(guide.startsWith(QStringLiteral("\u23F1 ")));
-        QVERIFY(widthOf(guide) >= widthOf(kIdle));
         QVERIFY(widthOf(guide) >= widthOf(QStringLiteral("\u23F1 16:39:00")));
-
-        const auto tip = qdbus_cast<DBusToolTip>(all.value("ToolTip").value<QDBusArgument>());
-        QCOMPARE(tip.title, kIdle);
+        QCOMPARE(qdbus_cast<DBusToolTip>(all.value("ToolTip").value<QDBusArgument>()).title, kIdle);
 
         // A picture for each panel size, whole ARGB32 pixels, network byte order.
         const auto pixmaps = qdbus_cast<DBusImageList>(all.value("IconPixmap").value<QDBusArgument>());
@@ -151,18 +146,13 @@ private Q_SLOTS:
         QCOMPARE(sizes, (QList<int>{16, 22, 24, 32, 48}));
         const QImage drawn =
             TrayRingPicture::of(TrayState::idle, 1.0).render(48).convertToFormat(QImage::Format_ARGB32);
-        const DBusImage& big = pixmaps.last();
         QVERIFY(qAlpha(drawn.pixel(24, 3)) > 0);  // the ring is drawn where we look
-        for (const QPoint at : {QPoint(24, 3), QPoint(3, 24), QPoint(24, 24)}) {
-            const quint32 argb = qFromBigEndian<quint32>(big.pixels.constData() + 4 * (at.y() * 48 + at.x()));
-            QCOMPARE(argb, quint32(drawn.pixel(at)));
-        }
-        QCOMPARE(shell.host->menuProperty("Version").toUInt(), 3u);
-        QCOMPARE(shell.host->menuProperty("TextDirection").toString(), QStringLiteral("ltr"));
+        const quint32 argb = qFromBigEndian<quint32>(pixmaps.last().pixels.constData() + 4 * (3 * 48 + 24));
+        QCOMPARE(argb, quint32(drawn.pixel(24, 3)));
     }
 
-    // The label follows a running countdown second by second; the icon and
-    // the guide do not travel with every second.
+    // The label follows a running countdown second by second, each second
+    // told once; the guide stays, and the ring moves only on its own steps.
     void labelFollowsTheCountdown()
     {
         SniShell shell;
@@ -173,67 +163,29 @@ private Q_SLOTS:
         shell.host->sync();
         shell.host->forget();
 
-        QStringList labels;
+        QList<QVariantList> labels;
         for (int second = 59; second >= 50; --second) {
             shell.rig.clock.advance(1000);
-            const QString expected = QStringLiteral("\u23F1 00:%1").arg(second, 2, 10, QLatin1Char('0'));
-            QTRY_COMPARE(shell.host->itemProperty("XAyatanaLabel").toString(), expected);
-            QCOMPARE(shell.host->itemProperty("Title").toString(), expected);
-            QVERIFY(widthOf(expected) <= widthOf(guide));
-            labels << expected;
+            const QString label = QStringLiteral("\u23F1 00:%1").arg(second, 2, 10, QLatin1Char('0'));
+            labels.append({label, guide});
+            QTRY_COMPARE(shell.host->itemProperty("XAyatanaLabel").toString(), label);
         }
         shell.host->sync();
-        for (const char* name : {"XAyatanaNewLabel", "NewTitle", "NewToolTip"})
-            QCOMPARE(shell.host->count(name), 10);
-        QStringList heard;
-        for (const QVariantList& args : shell.host->arguments("XAyatanaNewLabel")) {
-            heard << args.at(0).toString();
-            QCOMPARE(args.at(1).toString(), guide);
-        }
-        QCOMPARE(heard, labels);
+        QCOMPARE(shell.host->arguments("XAyatanaNewLabel"), labels);
         // 32 ring steps over a minute: ten seconds move the ring five or six steps.
-        QVERIFY(shell.host->count("NewIcon") >= 5 && shell.host->count("NewIcon") <= 6);
-        QCOMPARE(shell.host->count("NewStatus"), 0);
-        QCOMPARE(shell.host->itemProperty("XAyatanaLabelGuide").toString(), guide);
+        const qsizetype icons = shell.host->arguments("NewIcon").size();
+        QVERIFY(icons >= 5 && icons <= 6);
     }
 
-    void signalsGoOutOnlyOnRealChanges_data()
-    {
-        using Change = std::function<void(StatusNotifierBackend&, QMenu&, QMenu&)>;
-        QTest::addColumn<Change>("change");
-        QTest::addColumn<QStringList>("signalsHeard");
-        const auto row = [](const char* name, Change change, QStringList heard) {
-            QTest::newRow(name) << change << heard;
-        };
-        row("same title", [](auto& item, auto&, auto&) { item.setTitle("a"); }, {});
-        row("new title", [](auto& item, auto&, auto&) { item.setTitle("b"); },
-            {"NewTitle", "NewToolTip", "XAyatanaNewLabel"});
-        row("same guide", [](auto& item, auto&, auto&) { item.setTitleGuide("gg"); }, {});
-        row("new guide", [](auto& item, auto&, auto&) { item.setTitleGuide("ggg"); }, {"XAyatanaNewLabel"});
-        row("same picture",
-            [](auto& item, auto&, auto&) { item.setProgress(TrayState::running, 0.5 - 0.1 / TrayRingPicture::steps); },
-            {});
-        row("new picture", [](auto& item, auto&, auto&) { item.setProgress(TrayState::running, 0.25); },
-            {"NewIcon", "NewAttentionIcon"});
-        row("ringing", [](auto& item, auto&, auto&) { item.setProgress(TrayState::ringing, 0.0); },
-            {"NewIcon", "NewAttentionIcon", "NewStatus"});
-        row("same menu entry", [](auto&, QMenu& menu, auto&) { menu.actions().at(0)->setText("One"); }, {});
-        row("entry disabled", [](auto&, QMenu& menu, auto&) { menu.actions().at(0)->setEnabled(false); },
-            {"ItemsPropertiesUpdated"});
-        row("menu replaced", [](auto& item, auto&, QMenu& other) { item.setMenu(&other); }, {"LayoutUpdated"});
-        row("entries added",
-            [](auto&, QMenu& menu, auto&) { menu.addActions({new QAction("Two", &menu), new QAction("Three", &menu)}); },
-            {"LayoutUpdated"});
-    }
+    // Each change is told with its own signals, and a change to the same
+    // value with none.
     void signalsGoOutOnlyOnRealChanges()
     {
-        using Change = std::function<void(StatusNotifierBackend&, QMenu&, QMenu&)>;
-        QFETCH(Change, change);
-        QFETCH(QStringList, signalsHeard);
         PrivateBus bus;
         StatusNotifierWatcher watcher(bus.connect(QStringLiteral("watcher")));
         StatusNotifierBackend item(bus.connect(QStringLiteral("app")), kAppId);
         QMenu menu;
+        QMenu other;
         menu.addAction(QStringLiteral("One"));
         item.setMenu(&menu);
         item.setTitle(QStringLiteral("a"));
@@ -243,60 +195,45 @@ private Q_SLOTS:
         QTRY_VERIFY(item.isRegistered());
         PanelHost host(bus.connect(QStringLiteral("host")), item.serviceName());
 
-        QMenu other;
-        change(item, menu, other);
-        QCoreApplication::processEvents();
-        host.sync();
-
-        QStringList heard;
-        for (const char* name : {"NewTitle", "NewToolTip", "XAyatanaNewLabel", "NewIcon", "NewAttentionIcon",
-                                 "NewStatus", "ItemsPropertiesUpdated", "LayoutUpdated"}) {
-            for (int i = 0; i < host.count(name); ++i)
-                heard << name;
-        }
-        heard.sort();
-        signalsHeard.sort();
-        QCOMPARE(heard, signalsHeard);
-        const QString row = QString::fromLatin1(QTest::currentDataTag());
-        if (row == QLatin1String("ringing")) {
-            QCOMPARE(host.itemProperty("Status").toString(), QStringLiteral("NeedsAttention"));
-            QCOMPARE(host.arguments("NewStatus").at(0).at(0).toString(), QStringLiteral("NeedsAttention"));
-        }
-        if (row == QLatin1String("entries added")) {
-            const DBusMenuLayoutItem root = host.layout();
-            QCOMPARE(root.children.size(), 3);
-            QCOMPARE(root.children.at(2).properties.value("label").toString(), QStringLiteral("Three"));
-        }
-        if (row == QLatin1String("entry disabled")) {
-            const auto updated = qdbus_cast<DBusMenuItemList>(
+        const auto entryUpdate = [&] {
+            return qdbus_cast<DBusMenuItemList>(
                 host.arguments("ItemsPropertiesUpdated").at(0).at(0).value<QDBusArgument>());
-            QCOMPARE(updated.size(), 1);
-            QCOMPARE(updated.at(0).properties, (QVariantMap{{"enabled", false}}));
+        };
+        const struct {
+            const char* name;
+            std::function<void()> change;
+            QStringList heard;  // sorted
+        } steps[] = {
+            {"same title", [&] { item.setTitle("a"); }, {}},
+            {"new title", [&] { item.setTitle("b"); }, {"NewTitle", "NewToolTip", "XAyatanaNewLabel"}},
+            {"same guide", [&] { item.setTitleGuide("gg"); }, {}},
+            {"new guide", [&] { item.setTitleGuide("ggg"); }, {"XAyatanaNewLabel"}},
+            {"same picture", [&] { item.setProgress(TrayState::running, 0.5 - 0.1 / TrayRingPicture::steps); }, {}},
+            {"new picture", [&] { item.setProgress(TrayState::running, 0.25); }, {"NewAttentionIcon", "NewIcon"}},
+            {"ringing", [&] { item.setProgress(TrayState::ringing, 0.0); },
+             {"NewAttentionIcon", "NewIcon", "NewStatus"}},
+            {"same menu entry", [&] { menu.actions().at(0)->setText("One"); }, {}},
+            {"entry disabled", [&] { menu.actions().at(0)->setEnabled(false); }, {"ItemsPropertiesUpdated"}},
+            {"entries added", [&] { menu.addActions({new QAction("Two", &menu), new QAction("Three", &menu)}); },
+             {"LayoutUpdated"}},
+            {"menu replaced", [&] { item.setMenu(&other); }, {"LayoutUpdated"}},
+        };
+        for (const auto& step : steps) {
+            host.forget();
+            step.change();
+            QCoreApplication::processEvents();
+            host.sync();
+            const QStringList heard = host.heard();
+            QVERIFY2(heard == step.heard, qPrintable(QLatin1String(step.name) + QLatin1String(": ") + heard.join(' ')));
+            if (step.heard.contains("NewStatus"))
+                QCOMPARE(host.itemProperty("Status").toString(), QStringLiteral("NeedsAttention"));
+            if (step.heard.contains("ItemsPropertiesUpdated")) {
+                QCOMPARE(entryUpdate().size(), 1);
+                QCOMPARE(entryUpdate().at(0).properties, (QVariantMap{{"enabled", false}}));
+            }
+            if (QLatin1String(step.name) == QLatin1String("entries added"))
+                QCOMPARE(host.layout().children.at(2).properties.value("label").toString(), QStringLiteral("Three"));
         }
-    }
-
-    void activateTogglesTheWindowAndContextMenuOpensTheMenu()
-    {
-        SniShell shell;
-        MainWindow& window = shell.rig.window();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        shell.rig.delegate().keyWindowChanged(window.windowHandle());
-
-        QVERIFY(!isError(shell.host->itemCall("Activate", {10, 10})));
-        QTRY_VERIFY(!window.isVisible());
-        shell.host->itemCall("Activate", {10, 10});
-        QTRY_VERIFY(window.isVisible());
-        // The middle button and scrolling leave the window as it is.
-        shell.host->itemCall("SecondaryActivate", {10, 10});
-        shell.host->itemCall("Scroll", {120, QStringLiteral("vertical")});
-        ShellRig::settle();
-        QVERIFY(window.isVisible());
-
-        QMenu* menu = shell.rig.delegate().statusItem()->menu();
-        QVERIFY(!menu->isVisible());
-        QVERIFY(!isError(shell.host->itemCall("ContextMenu", {10, 10})));
-        QTRY_VERIFY(menu->isVisible());
-        menu->hide();
     }
 
     // The exported menu in English; a language change replaces it: a new
@@ -315,9 +252,10 @@ private Q_SLOTS:
         QList<int> ids;
         for (const DBusMenuLayoutItem& entry : root.children) {
             ids << entry.id;
-            const bool separator = entry.properties.value("type").toString() == QLatin1String("separator");
-            seen << (separator ? QStringLiteral("-") : entry.properties.value("label").toString());
-            QVERIFY(separator || (entry.properties.value("enabled").toBool() && entry.properties.value("visible").toBool()));
+            const QVariantMap& p = entry.properties;
+            const bool separator = p.value("type").toString() == QLatin1String("separator");
+            seen << (separator ? QStringLiteral("-") : p.value("label").toString());
+            QVERIFY(separator || (p.value("enabled").toBool() && p.value("visible").toBool()));
         }
         QCOMPARE(seen, labels);
         QCOMPARE(QSet<int>(ids.begin(), ids.end()).size(), 6);
@@ -351,12 +289,10 @@ private Q_SLOTS:
         QVERIFY(after.arguments().at(0).toUInt() > revision);
         QCOMPARE(shell.host->arguments("LayoutUpdated"),
                  (QList<QVariantList>{{after.arguments().at(0).toUInt(), 0}}));
-        seen.clear();
-        for (const DBusMenuLayoutItem& entry : layoutOf(after).children) {
+        const DBusMenuLayoutItem translated = layoutOf(after);
+        QCOMPARE(translated.children.at(0).properties.value("label").toString(), QStringLiteral("设置…"));
+        for (const DBusMenuLayoutItem& entry : translated.children)
             QVERIFY(!ids.contains(entry.id));
-            seen << entry.properties.value("label").toString();
-        }
-        QCOMPARE(seen, (QStringList{"设置…", "检查更新…", "", "关于 Lumora", "", "退出"}));
 
         QSignalSpy quit(&shell.rig.delegate(), &AppDelegate::quitRequested);
         QVERIFY(isError(shell.host->menuEvent(ids.at(5))));
@@ -364,25 +300,12 @@ private Q_SLOTS:
         QCOMPARE(quit.size(), 0);
     }
 
-    void eventRunsEachEntry_data()
-    {
-        QTest::addColumn<int>("index");
-        QTest::addColumn<QString>("effect");
-        QTest::newRow("settings") << 0 << "openSettings";
-        QTest::newRow("check for updates") << 1 << "triggered";
-        QTest::newRow("about") << 3 << "about";
-        QTest::newRow("quit") << 5 << "quit";
-    }
+    // Opening and hovering an entry run nothing; a click runs it once, alone
+    // or in a group. A separator is no entry to run.
     void eventRunsEachEntry()
     {
-        QFETCH(int, index);
-        QFETCH(QString, effect);
         SniShell shell;
-        QAction* entry = shell.rig.delegate().statusItem()->menu()->actions().at(index);
-        QSignalSpy triggered(entry, &QAction::triggered);
         QSignalSpy quit(&shell.rig.delegate(), &AppDelegate::quitRequested);
-        // Settings are posted once the hidden window is shown again.
-        shell.rig.window().hide();
         int settingsPosts = 0;
         bool shownAtPost = false;
         QObject context;
@@ -390,107 +313,92 @@ private Q_SLOTS:
             ++settingsPosts;
             shownAtPost = shell.rig.window().isVisible();
         });
-        const int id = shell.entryId(index);
-        // Opening and hovering run nothing; a click does, once.
-        for (const char* event : {"opened", "hovered", "clicked", "closed"}) {
-            QVERIFY(!isError(shell.host->menuEvent(id, QString::fromLatin1(event))));
-        }
-        QTRY_COMPARE(triggered.size(), 1);
-        ShellRig::settle();
-        QCOMPARE(settingsPosts, effect == QLatin1String("openSettings") ? 1 : 0);
-        QCOMPARE(shownAtPost, settingsPosts > 0);
-        QCOMPARE(quit.size(), effect == QLatin1String("quit") ? 1 : 0);
-        AboutWindow* about = shell.rig.delegate().aboutWindow();
-        QCOMPARE(about && about->isVisible(), effect == QLatin1String("about"));
-        // A separator is no entry to run.
         QVERIFY(!isError(shell.host->menuEvent(shell.entryId(2))));
+        const struct {
+            int index;
+            int settingsPosts;
+            int quits;
+            bool aboutShown;
+        } rows[] = {{0, 1, 0, false}, {1, 1, 0, false}, {3, 1, 0, true}, {5, 1, 1, true}};
+        for (const auto& row : rows) {
+            // Settings are posted once the hidden window is shown again.
+            shell.rig.window().hide();
+            QSignalSpy triggered(shell.rig.delegate().statusItem()->menu()->actions().at(row.index),
+                                 &QAction::triggered);
+            const int id = shell.entryId(row.index);
+            for (const char* event : {"opened", "hovered", "clicked", "closed"})
+                QVERIFY(!isError(shell.host->menuEvent(id, QString::fromLatin1(event))));
+            QTRY_COMPARE(triggered.size(), 1);
+            ShellRig::settle();
+            QCOMPARE(settingsPosts, row.settingsPosts);
+            QCOMPARE(quit.size(), row.quits);
+            AboutWindow* about = shell.rig.delegate().aboutWindow();
+            QCOMPARE(about && about->isVisible(), row.aboutShown);
+        }
+        QVERIFY(shownAtPost);
         // Several at once, as some panels send them.
-        DBusMenuEventList group{{id, QStringLiteral("clicked"), QDBusVariant(0), 0}};
-        const QDBusMessage reply = shell.host->menuCall("EventGroup", {QVariant::fromValue(group)});
-        QVERIFY(!isError(reply));
-        QTRY_COMPARE(triggered.size(), 2);
-        if (about)
-            about->close();
+        DBusMenuEventList group{{shell.entryId(0), QStringLiteral("clicked"), QDBusVariant(0), 0}};
+        QVERIFY(!isError(shell.host->menuCall("EventGroup", {QVariant::fromValue(group)})));
+        QTRY_COMPARE(settingsPosts, 2);
+        shell.rig.delegate().aboutWindow()->close();
     }
 
     // Nothing but the two interfaces answers, nothing in them can be written,
     // and ids the menu never gave out are refused; the item goes on answering.
-    void badCallsAreRefused_data()
+    void badCallsAreRefused()
     {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("interface");
-        QTest::addColumn<QString>("method");
-        QTest::addColumn<QVariantList>("args");
-        QTest::addColumn<bool>("error");
-        QTest::addColumn<QList<int>>("idErrors");
+        SniShell shell;
+        const int entry = shell.entryId(0);
         const QString props = QStringLiteral("org.freedesktop.DBus.Properties");
         const QString item = StatusNotifierBackend::itemPath;
         const QString menu = StatusNotifierBackend::menuPath;
+        const QString sni = PanelHost::itemInterface;
         const QString dbusMenu = PanelHost::menuInterface;
-        const QVariant data = QVariant::fromValue(QDBusVariant(0));
-        const auto refused = [&](const char* name, const QString& path, const QString& interface,
-                                 const char* method, const QVariantList& args) {
-            QTest::newRow(name) << path << interface << QString::fromLatin1(method) << args << true << QList<int>{};
+        const QDBusVariant zero(0);
+        const QVariant data = QVariant::fromValue(zero);
+        const auto group = [](DBusMenuEventList events) { return QVariant::fromValue(events); };
+        const struct {
+            const char* name;
+            QString path;
+            QString interface;
+            QString method;
+            QVariantList args;
+            QList<int> idErrors;  // of a group call, answered all the same
+        } rows[] = {
+            {"unknown item property", item, props, "Get", {sni, "Colour"}, {}},
+            {"unknown menu property", menu, props, "Get", {dbusMenu, "Revision"}, {}},
+            {"writing the title", item, props, "Set", {sni, "Title", QVariant::fromValue(QDBusVariant("x"))}, {}},
+            {"a QObject slot", item, "org.qtproject.Qt.QObject", "deleteLater", {}, {}},
+            {"a setter of the item", item, sni, "setTitle", {"x"}, {}},
+            {"a setter of the menu", menu, dbusMenu, "setMenu", {}, {}},
+            {"another path", "/", sni, "Activate", {0, 0}, {}},
+            {"layout of an unknown entry", menu, dbusMenu, "GetLayout", {999, -1, QStringList{}}, {}},
+            {"property of an unknown entry", menu, dbusMenu, "GetProperty", {999, "label"}, {}},
+            {"unknown property", menu, dbusMenu, "GetProperty", {entry, "colour"}, {}},
+            {"click on an unknown entry", menu, dbusMenu, "Event", {999, "clicked", data, 0u}, {}},
+            {"unknown entry about to show", menu, dbusMenu, "AboutToShow", {999}, {}},
+            {"group of unknown entries", menu, dbusMenu, "EventGroup", {group({{999, "clicked", zero, 0}})}, {}},
+            {"wrong argument types", menu, dbusMenu, "GetLayout", {"zero"}, {}},
+            {"group with one unknown entry", menu, dbusMenu, "EventGroup",
+             {group({{entry, "hovered", zero, 0}, {998, "clicked", zero, 0}})}, {998}},
+            {"about to show, one unknown", menu, dbusMenu, "AboutToShowGroup",
+             {QVariant::fromValue(QList<int>{0, 997})}, {997}},
         };
-        refused("unknown item property", item, props, "Get", {PanelHost::itemInterface, "Colour"});
-        refused("unknown menu property", menu, props, "Get", {dbusMenu, "Revision"});
-        refused("writing the title", item, props, "Set",
-                {PanelHost::itemInterface, "Title", QVariant::fromValue(QDBusVariant(QStringLiteral("x")))});
-        refused("a QObject slot", item, "org.qtproject.Qt.QObject", "deleteLater", {});
-        refused("a setter of the item", item, PanelHost::itemInterface, "setTitle", {QStringLiteral("x")});
-        refused("a setter of the menu", menu, dbusMenu, "setMenu", {});
-        refused("another path", "/", PanelHost::itemInterface, "Activate", {0, 0});
-        refused("layout of an unknown entry", menu, dbusMenu, "GetLayout", {999, -1, QStringList{}});
-        refused("property of an unknown entry", menu, dbusMenu, "GetProperty", {999, "label"});
-        refused("unknown property", menu, dbusMenu, "GetProperty", {-1, "colour"});
-        refused("click on an unknown entry", menu, dbusMenu, "Event", {999, "clicked", data, 0u});
-        refused("unknown entry about to show", menu, dbusMenu, "AboutToShow", {999});
-        refused("group of unknown entries", menu, dbusMenu, "EventGroup",
-                {QVariant::fromValue(DBusMenuEventList{{999, "clicked", QDBusVariant(0), 0}})});
-        refused("wrong argument types", menu, dbusMenu, "GetLayout", {"zero"});
-        QTest::newRow("group with one unknown entry")
-            << menu << dbusMenu << "EventGroup"
-            << QVariantList{QVariant::fromValue(DBusMenuEventList{{-1, "hovered", QDBusVariant(0), 0},
-                                                                  {998, "clicked", QDBusVariant(0), 0}})}
-            << false << QList<int>{998};
-        QTest::newRow("about to show, one unknown")
-            << menu << dbusMenu << "AboutToShowGroup" << QVariantList{QVariant::fromValue(QList<int>{0, 997})}
-            << false << QList<int>{997};
-    }
-    void badCallsAreRefused()
-    {
-        QFETCH(QString, path);
-        QFETCH(QString, interface);
-        QFETCH(QString, method);
-        QFETCH(QVariantList, args);
-        QFETCH(bool, error);
-        QFETCH(QList<int>, idErrors);
-        SniShell shell;
-        // -1 stands for an entry that exists.
-        for (QVariant& a : args) {
-            if (a.metaType() == QMetaType::fromType<int>() && a.toInt() == -1)
-                a = shell.entryId(0);
-            if (a.metaType() == QMetaType::fromType<DBusMenuEventList>()) {
-                auto events = a.value<DBusMenuEventList>();
-                for (DBusMenuEvent& e : events) {
-                    if (e.id == -1)
-                        e.id = shell.entryId(0);
-                }
-                a = QVariant::fromValue(events);
+        for (const auto& row : rows) {
+            const QDBusMessage reply = shell.host->call(row.path, row.interface, row.method, row.args);
+            QVERIFY2(isError(reply) == row.idErrors.isEmpty(), row.name);
+            if (!row.idErrors.isEmpty()) {
+                const int at = row.method == QLatin1String("AboutToShowGroup") ? 1 : 0;
+                QCOMPARE(qdbus_cast<QList<int>>(reply.arguments().at(at)), row.idErrors);
             }
-        }
-        const QDBusMessage reply = shell.host->call(path, interface, method, args);
-        QCOMPARE(isError(reply), error);
-        if (!error) {
-            const int at = method == QLatin1String("AboutToShowGroup") ? 1 : 0;
-            QCOMPARE(qdbus_cast<QList<int>>(reply.arguments().at(at)), idErrors);
         }
         QCOMPARE(shell.host->itemProperty("Title").toString(), kIdle);
         QCOMPARE(shell.host->layout().children.size(), 6);
     }
 
     // With a watcher the item is ours; without one QSystemTrayIcon's stand-in,
-    // until a watcher appears.
+    // until a watcher appears. The panel's clicks reach the status item, and
+    // its context menu request opens our menu.
     void backendFollowsTheWatcher_data()
     {
         QTest::addColumn<QString>("when");
@@ -560,22 +468,29 @@ private Q_SLOTS:
         QCOMPARE(root.children.size(), 1);
         QCOMPARE(root.children.at(0).properties.value("label").toString(), QStringLiteral("Quit"));
         host.itemCall("Activate", {0, 0});
-        QTRY_COMPARE(clicks.size(), later ? 2 : 1);
-        QCOMPARE(clicks.last().at(0).value<TrayBackend::Click>(), TrayBackend::Click::primary);
+        host.itemCall("SecondaryActivate", {0, 0});
+        QTRY_COMPARE(clicks.size(), later ? 3 : 2);
+        QCOMPARE(clicks.at(clicks.size() - 2).at(0).value<TrayBackend::Click>(), TrayBackend::Click::primary);
+        QCOMPARE(clicks.last().at(0).value<TrayBackend::Click>(), TrayBackend::Click::middle);
+        QVERIFY(!isError(host.itemCall("ContextMenu", {10, 10})));
+        QTRY_VERIFY(shownMenu->isVisible());
+        shownMenu->hide();
     }
 
-    // A watcher that is there at start but never answers holds up nothing:
-    // the item is ours, answers the bus and keeps its title current.
-    void hungWatcherAtStart()
+    // A watcher that never answers holds up nothing, neither the one there
+    // at start nor a panel that restarts into one (a plain restart is in the
+    // fault tests, mid-countdown): the item is ours, answers the bus at once
+    // and keeps its title current.
+    void hungWatcherHoldsUpNothing()
     {
         PrivateBus bus;
         QThread stuck;
         stuck.start();
         QSemaphore release;
-        auto watcher = std::make_unique<StatusNotifierWatcher>(bus.connect(QStringLiteral("watcher")));
-        watcher->moveToThread(&stuck);
+        auto hung = std::make_unique<StatusNotifierWatcher>(bus.connect(QStringLiteral("watcher")));
+        hung->moveToThread(&stuck);
         QMetaObject::invokeMethod(
-            watcher.get(), [&release] { release.acquire(); }, Qt::QueuedConnection);
+            hung.get(), [&release] { release.acquire(); }, Qt::QueuedConnection);
 
         QPointer<StatusNotifierBackend> item;
         const auto tray = shownTray(bus, item);
@@ -586,36 +501,17 @@ private Q_SLOTS:
         QCOMPARE(host.itemProperty("XAyatanaLabel").toString(), QStringLiteral("\u23F1 00:42"));
         QVERIFY(!item->isRegistered());
 
+        // The panel restarts, into a watcher that never answers either.
         release.release();
-        QMetaObject::invokeMethod(watcher.release(), &QObject::deleteLater);
+        StatusNotifierWatcher* gone = hung.release();
+        QMetaObject::invokeMethod(gone, [gone] { delete gone; }, Qt::BlockingQueuedConnection);
         stuck.quit();
         QVERIFY(stuck.wait(10'000));
-    }
-
-    // A panel that restarts into a watcher that never answers holds up
-    // nothing (a plain restart is in the fault tests, mid-countdown).
-    void watcherRestartsAndHangs()
-    {
-        PrivateBus bus;
-        auto watcher = std::make_unique<StatusNotifierWatcher>(bus.connect(QStringLiteral("watcher")));
-        QPointer<StatusNotifierBackend> item;
-        const auto tray = shownTray(bus, item);
-        QTRY_VERIFY(item && item->isRegistered());
-
-        watcher.reset();
-        QTRY_VERIFY(!item->isRegistered());
-        QCOMPARE(tray->kind(), DesktopTrayBackend::Kind::statusNotifier);
-        tray->setTitle(QStringLiteral("\u23F1 00:10"));
-
-        watcher = std::make_unique<StatusNotifierWatcher>(bus.connect(QStringLiteral("watcher")),
-                                                          StatusNotifierWatcher::Behaviour::silent);
-        QTRY_COMPARE(watcher->items, QStringList{item->serviceName()});
-        // The item answers at once all the same.
-        PanelHost host(bus.connect(QStringLiteral("host")), item->serviceName());
-        QCOMPARE(host.itemProperty("XAyatanaLabel").toString(), QStringLiteral("\u23F1 00:10"));
-        QVERIFY(!item->isRegistered());
+        StatusNotifierWatcher silent(bus.connect(QStringLiteral("watcher2")), StatusNotifierWatcher::Behaviour::silent);
+        QTRY_COMPARE(silent.items, QStringList{item->serviceName()});
         tray->setTitle(QStringLiteral("\u23F1 00:09"));
         QCOMPARE(host.itemProperty("Title").toString(), QStringLiteral("\u23F1 00:09"));
+        QVERIFY(!item->isRegistered());
         QCOMPARE(tray->kind(), DesktopTrayBackend::Kind::statusNotifier);
     }
 };
