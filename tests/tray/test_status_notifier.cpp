@@ -6,7 +6,6 @@
 #include "desktop_tray_rig.h"
 #include "panel_host.h"
 #include "platform/app_notification_center.h"
-#include "platform/dbus_menu_adaptor.h"
 #include "platform/dbus_tray_types.h"
 #include "platform/desktop_tray_backend.h"
 #include "platform/status_notifier_backend.h"
@@ -61,20 +60,17 @@ struct SniShell {
         host = std::make_unique<PanelHost>(bus.connect(QStringLiteral("host")), item->serviceName());
     }
 
-    StatusNotifierBackend* makeItem()
-    {
-        auto backend = std::make_unique<StatusNotifierBackend>(bus.connect(QStringLiteral("app")), kAppId);
-        item = backend.get();
-        return backend.release();
-    }
-
     // Id of the status menu's entry at `index`, as the panel sees it.
     int entryId(int index) { return host->layout().children.at(index).id; }
 
     PrivateBus bus;
     StatusNotifierWatcher watcher{bus.connect(QStringLiteral("watcher"))};
     StatusNotifierBackend* item = nullptr;
-    ShellRig rig{[this] { return std::unique_ptr<TrayBackend>(makeItem()); }};
+    ShellRig rig{[this] {
+        auto backend = std::make_unique<StatusNotifierBackend>(bus.connect(QStringLiteral("app")), kAppId);
+        item = backend.get();
+        return backend;
+    }};
     std::unique_ptr<PanelHost> host;
 };
 }  // namespace
@@ -401,12 +397,9 @@ private Q_SLOTS:
     // its context menu request opens our menu.
     void backendFollowsTheWatcher_data()
     {
-        QTest::addColumn<QString>("when");
-        QTest::newRow("watcher before start") << "before";
-        QTest::newRow("watcher after start") << "after";
-        QTest::newRow("panel after start") << "panel after";
-        QTest::newRow("no watcher") << "never";
-        QTest::newRow("no session bus") << "no bus";
+        QTest::addColumn<QString>("when");  // the watcher or panel comes
+        for (const char* when : {"before", "after", "panel after", "never", "no bus"})
+            QTest::newRow(when) << QString::fromLatin1(when);
     }
     void backendFollowsTheWatcher()
     {
@@ -464,6 +457,8 @@ private Q_SLOTS:
         PanelHost host(bus.connect(QStringLiteral("host")), item->serviceName());
         QCOMPARE(host.itemProperty("XAyatanaLabel").toString(), QStringLiteral("\u23F1 04:59"));
         QCOMPARE(host.itemProperty("XAyatanaLabelGuide").toString(), QStringLiteral("\u23F1 00:00:00"));
+        status.setProgress(TrayState::ringing, 0.0);
+        QCOMPARE(host.itemProperty("Status").toString(), QStringLiteral("NeedsAttention"));
         const DBusMenuLayoutItem root = host.layout();
         QCOMPARE(root.children.size(), 1);
         QCOMPARE(root.children.at(0).properties.value("label").toString(), QStringLiteral("Quit"));
