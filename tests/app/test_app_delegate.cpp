@@ -394,7 +394,8 @@ private Q_SLOTS:
         ShellRig rig;
         rig.launch();
         rig.delegate().showAbout();
-        AboutWindow* about = rig.delegate().aboutWindow();
+        // Held weakly: a window made anew would leave this one deleted.
+        QPointer<AboutWindow> about = rig.delegate().aboutWindow();
         QVERIFY(about);
         QVERIFY(QTest::qWaitForWindowExposed(about));
         QCOMPARE(about->minimumSize(), QSize(340, 420));
@@ -414,7 +415,7 @@ private Q_SLOTS:
         rig.l10n.setCurrent(AppLanguage::chinese);
         rig.delegate().showAbout();
         ShellRig::settle();
-        QCOMPARE(rig.delegate().aboutWindow(), about);
+        QCOMPARE(rig.delegate().aboutWindow(), about.data());
         QVERIFY(about->isVisible());
         QCOMPARE(about->pos(), moved);
         QCOMPARE(about->windowTitle(), QStringLiteral("关于 Lumora"));
@@ -426,7 +427,7 @@ private Q_SLOTS:
         about->close();
         QVERIFY(!about->isVisible());
         rig.delegate().showAbout();
-        QCOMPARE(rig.delegate().aboutWindow(), about);
+        QCOMPARE(rig.delegate().aboutWindow(), about.data());
         QVERIFY(about->isVisible());
     }
 };
