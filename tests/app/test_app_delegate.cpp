@@ -63,11 +63,16 @@ class TestAppDelegate : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    // The steps in order, on the stored theme from the first frame.
     void launchRunsItsStepsInOrder()
     {
         ShellRig rig;
+        rig.timer.setAppTheme(AppTheme::dark);
         QSignalSpy steps(&rig.delegate(), &AppDelegate::launchStepFinished);
         rig.launch();
+        QVERIFY(viewstyle::isDark(QApplication::palette()));
+        QTRY_VERIFY(viewstyle::isDark(rig.window().contentWidget()->palette()));
+        Theme::shared().apply(AppTheme::light);  // for the tests after
         QStringList order;
         for (const auto& args : steps)
             order << args.at(0).toString();
@@ -356,16 +361,6 @@ private Q_SLOTS:
             QVERIFY(!rig.window().isMinimized());
             QVERIFY(QTest::qWaitForWindowActive(&rig.window()));
         }
-    }
-
-    void storedThemeIsInForceAtLaunch()
-    {
-        ShellRig rig;
-        rig.timer.setAppTheme(AppTheme::dark);
-        rig.launch();
-        QVERIFY(viewstyle::isDark(QApplication::palette()));
-        QTRY_VERIFY(viewstyle::isDark(rig.window().contentWidget()->palette()));
-        Theme::shared().apply(AppTheme::light);  // for the tests after
     }
 
     void followsTheDesktopsSchemeOnceLaunched()
