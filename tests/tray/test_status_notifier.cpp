@@ -36,15 +36,6 @@ DBusMenuLayoutItem layoutOf(const QDBusMessage& reply)
     return qdbus_cast<DBusMenuLayoutItem>(reply.arguments().at(1));
 }
 
-// Our tray on `bus`, titled and shown, as at start-up.
-std::unique_ptr<DesktopTrayBackend> shownTray(PrivateBus& bus, QPointer<StatusNotifierBackend>& item)
-{
-    auto tray = makeDesktopTray(bus.connect(QStringLiteral("app")), item);
-    tray->setTitle(kIdle);
-    tray->show();
-    return tray;
-}
-
 bool isError(const QDBusMessage& reply)
 {
     return reply.type() == QDBusMessage::ErrorMessage;
@@ -52,9 +43,8 @@ bool isError(const QDBusMessage& reply)
 
 // The shell with our StatusNotifierItem on a private bus, watched by a panel.
 struct SniShell {
-    explicit SniShell(AppLanguage language = AppLanguage::english)
+    SniShell()
     {
-        rig.l10n.setCurrent(language);
         rig.launch();
         QTRY_VERIFY(item->isRegistered());
         host = std::make_unique<PanelHost>(bus.connect(QStringLiteral("host")), item->serviceName());
@@ -236,7 +226,7 @@ private Q_SLOTS:
     // layout revision, new ids, the old ids refused.
     void menuLayoutAndLanguageChange()
     {
-        SniShell shell(AppLanguage::english);
+        SniShell shell;
         const QDBusMessage before = shell.host->menuCall("GetLayout", {0, -1, QStringList{}});
         QVERIFY(!isError(before));
         const uint revision = before.arguments().at(0).toUInt();
@@ -459,9 +449,7 @@ private Q_SLOTS:
         QCOMPARE(host.itemProperty("XAyatanaLabelGuide").toString(), QStringLiteral("\u23F1 00:00:00"));
         status.setProgress(TrayState::ringing, 0.0);
         QCOMPARE(host.itemProperty("Status").toString(), QStringLiteral("NeedsAttention"));
-        const DBusMenuLayoutItem root = host.layout();
-        QCOMPARE(root.children.size(), 1);
-        QCOMPARE(root.children.at(0).properties.value("label").toString(), QStringLiteral("Quit"));
+        QCOMPARE(host.layout().children.at(0).properties.value("label").toString(), QStringLiteral("Quit"));
         host.itemCall("Activate", {0, 0});
         host.itemCall("SecondaryActivate", {0, 0});
         QTRY_COMPARE(clicks.size(), later ? 3 : 2);
@@ -488,7 +476,8 @@ private Q_SLOTS:
             hung.get(), [&release] { release.acquire(); }, Qt::QueuedConnection);
 
         QPointer<StatusNotifierBackend> item;
-        const auto tray = shownTray(bus, item);
+        const auto tray = makeDesktopTray(bus.connect(QStringLiteral("app")), item);
+        tray->show();
         QTRY_COMPARE_WITH_TIMEOUT(tray->kind(), DesktopTrayBackend::Kind::statusNotifier, 15'000);
         QVERIFY(item);
         tray->setTitle(QStringLiteral("\u23F1 00:42"));
