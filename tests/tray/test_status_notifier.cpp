@@ -198,7 +198,7 @@ private Q_SLOTS:
             {"new picture", [&] { item.setProgress(TrayState::running, 0.25); }, {"NewAttentionIcon", "NewIcon"}},
             {"ringing", [&] { item.setProgress(TrayState::ringing, 0.0); },
              {"NewAttentionIcon", "NewIcon", "NewStatus"}},
-            {"same menu entry", [&] { menu.actions().at(0)->setText("One"); }, {}},
+            {"entry changed, not as exported", [&] { menu.actions().at(0)->setStatusTip("tip"); }, {}},
             {"entry disabled", [&] { menu.actions().at(0)->setEnabled(false); }, {"ItemsPropertiesUpdated"}},
             {"entries added", [&] { menu.addActions({new QAction("Two", &menu), new QAction("Three", &menu)}); },
              {"LayoutUpdated"}},
