@@ -270,7 +270,7 @@ private Q_SLOTS:
         }
 
         // Ringing: the card takes the keyboard (from wherever it was), Tab
-        // stays on it; Space restarts the first time, Stop ends the second.
+        // stays on it; Space restarts the first time, Escape ends the second.
         RingingOverlay* o = v->ringingOverlay();
         for (int round = 0; round < 2; ++round) {
             key(Qt::Key_Space);
@@ -296,8 +296,7 @@ private Q_SLOTS:
                 ViewRig::settle();
                 c->primaryButton()->setFocus(Qt::TabFocusReason);
             } else {
-                walk({o->stopButton()});
-                key(Qt::Key_Space);
+                key(Qt::Key_Escape);
                 QVERIFY(!r.timer.isRinging && !r.timer.isRunning);
                 QCOMPARE(focus(), c->primaryButton());
             }
@@ -425,12 +424,13 @@ private Q_SLOTS:
         ViewRig r;
         r.startPreset(1, 3000);
         r.pause();
-        r.timer.mode = TimerMode::preset;
         r.l10n.setCurrent(AppLanguage::chinese);
         r.settle();
-        QVERIFY(r.timer.isPaused);
         QCOMPARE(r.view->header()->text(), r.l10n.localized("title.paused").arg(r.timer.formattedDisplay()));
         QCOMPARE(r.view->modeSelector()->segment(TimerMode::preset)->text(), r.l10n.localized("mode.preset"));
+        r.timer.mode = TimerMode::preset;
+        r.settle();
+        QVERIFY(r.timer.isPaused);
         r.timer.mode = TimerMode::custom;
         r.settle();
         QVERIFY(!r.timer.isRunning && !r.timer.isPaused);
