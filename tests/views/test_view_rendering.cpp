@@ -152,7 +152,7 @@ private Q_SLOTS:
         QFETCH(Setup, setup);
         QFETCH(bool, dark);
         QFETCH(AppLanguage, language);
-        QApplication::setPalette(testPalette(dark));
+        QApplication::setPalette(dark ? darkPalette() : lightPalette());
         ViewRig r(language);
         setup(r);
         r.settle();
