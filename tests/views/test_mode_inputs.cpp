@@ -18,9 +18,8 @@ private Q_SLOTS:
     {
         ViewRig r;
         PresetGrid* g = r.view->presetGrid();
+        // The lone last card, on a fourth row, spans the row of three.
         QCOMPARE(g->rowCount(), 4);
-        QCOMPARE(int(g->cards().size()), 10);
-        // The lone last card spans the row of three.
         FlatButton* first = g->cards().front();
         FlatButton* last = g->cards().back();
         QCOMPARE(last->text(), QStringLiteral("60"));
