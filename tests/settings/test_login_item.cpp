@@ -159,64 +159,56 @@ private Q_SLOTS:
         QCOMPARE(out.release(), QString());
     }
 
-    void programPathsNeedingQuotes_data()
-    {
-        QTest::addColumn<QString>("program");
-        QTest::addColumn<QByteArray>("exec");
-        QTest::newRow("space") << QStringLiteral("/opt/My Apps/lumora") << QByteArray("\"/opt/My Apps/lumora\"");
-        QTest::newRow("quote and dollar") << QStringLiteral("/opt/a\"b$c/lumora") << QByteArray("\"/opt/a\\\\\"b\\\\$c/lumora\"");
-        QTest::newRow("percent") << QStringLiteral("/opt/100%/lumora") << QByteArray("/opt/100%%/lumora");
-        QTest::newRow("non-ascii") << QStringLiteral("/opt/计时/lumora") << QStringLiteral("\"/opt/计时/lumora\"").toUtf8();
-    }
+    // Exec= quoted and escaped as desktop entries want it; a path that no
+    // quoting can carry gives no entry at all.
     void programPathsNeedingQuotes()
     {
-        QFETCH(QString, program);
-        QFETCH(QByteArray, exec);
         TempConfigHome home;
-        XdgAutostart item(program);
-        QString error = QStringLiteral("not called");
-        item.setRegistered(true, [&](const QString& e) { error = e; });
-        QCOMPARE(error, QString());
-        const QByteArray entry = readAll(XdgAutostart::entryPath());
-        QVERIFY2(entry.contains("\nExec=" + exec + "\n"), entry.constData());
-        QCOMPARE(validate(XdgAutostart::entryPath()), QString());
+        const std::pair<QString, QByteArray> rows[] = {
+            {QStringLiteral("/opt/My Apps/lumora"), "\"/opt/My Apps/lumora\""},
+            {QStringLiteral("/opt/a\"b$c/lumora"), "\"/opt/a\\\\\"b\\\\$c/lumora\""},
+            {QStringLiteral("/opt/100%/lumora"), "/opt/100%%/lumora"},
+            {QStringLiteral("/opt/计时/lumora"), QStringLiteral("\"/opt/计时/lumora\"").toUtf8()}};
+        for (const auto& [program, exec] : rows) {
+            XdgAutostart item(program);
+            QString error = QStringLiteral("not called");
+            item.setRegistered(true, [&](const QString& e) { error = e; });
+            QCOMPARE(error, QString());
+            const QByteArray entry = readAll(XdgAutostart::entryPath());
+            QVERIFY2(entry.contains("\nExec=" + exec + "\n"), entry.constData());
+            QCOMPARE(validate(XdgAutostart::entryPath()), QString());
+        }
         QVERIFY(XdgAutostart::entryFor(QStringLiteral("/opt/line\nbreak")).isEmpty());
     }
 
-    void backgroundPortal_data()
-    {
-        QTest::addColumn<bool>("on");
-        QTest::addColumn<uint>("response");
-        QTest::addColumn<bool>("grant");
-        QTest::addColumn<bool>("succeeds");
-        QTest::newRow("granted") << true << 0u << true << true;
-        QTest::newRow("off") << false << 0u << false << true;
-        QTest::newRow("refused by the user") << true << 1u << false << false;
-        QTest::newRow("not allowed") << true << 0u << false << false;
-        QTest::newRow("portal error") << true << 2u << false << false;
-        QTest::newRow("no portal") << true << 99u << false << false;
-    }
+    // Inside a sandbox the Background portal is asked, for Lumora's command
+    // line: granted, or turned off, it succeeds; with no portal, or one
+    // that is refused, does not allow it or fails, it does not.
     void backgroundPortal()
     {
-        QFETCH(bool, on);
-        QFETCH(uint, response);
-        QFETCH(bool, grant);
-        QFETCH(bool, succeeds);
         PrivateBus bus;
         QVERIFY(bus.isRunning());
         BackgroundPortalStandIn portal(bus.connect(QStringLiteral("portal")));
-        portal.response = response;
-        portal.grant = grant;
-        QVERIFY(response == 99u || portal.publish());
         PortalAutostart item(bus.connect(QStringLiteral("lumora")));
         std::optional<QString> error;
-        item.setRegistered(on, [&error](const QString& e) { error = e; });
+        const auto done = [&error](const QString& e) { error = e; };
+        item.setRegistered(true, done);
         QTRY_VERIFY(error.has_value());
-        QCOMPARE(error->isEmpty(), succeeds);
-        if (response == 99u)
-            return;
-        QCOMPARE(portal.lastOptions.value(QStringLiteral("autostart")).toBool(), on);
-        QCOMPARE(portal.lastOptions.value(QStringLiteral("commandline")).toStringList(), QStringList{QStringLiteral("lumora")});
+        QVERIFY(!error->isEmpty());
+        QVERIFY(portal.publish());
+        // (on, the portal's response and grant, succeeds)
+        const std::tuple<bool, uint, bool, bool> rows[] = {
+            {true, 0, true, true}, {false, 0, false, true}, {true, 1, false, false}, {true, 0, false, false}, {true, 2, false, false}};
+        for (const auto& [on, response, grant, succeeds] : rows) {
+            portal.response = response;
+            portal.grant = grant;
+            error.reset();
+            item.setRegistered(on, done);
+            QTRY_VERIFY(error.has_value());
+            QCOMPARE(error->isEmpty(), succeeds);
+            QCOMPARE(portal.lastOptions.value(QStringLiteral("autostart")).toBool(), on);
+            QCOMPARE(portal.lastOptions.value(QStringLiteral("commandline")).toStringList(), QStringList{QStringLiteral("lumora")});
+        }
     }
 
     void failuresRevertAndPrintOneLine_data()

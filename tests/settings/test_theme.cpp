@@ -12,12 +12,7 @@
 #include <QDBusVariant>
 #include <QTest>
 
-namespace {
-bool darkWindow(QWidget& w)
-{
-    return viewstyle::isDark(w.palette());
-}
-}  // namespace
+using viewstyle::isDark;
 
 class TestTheme : public QObject {
     Q_OBJECT
@@ -49,42 +44,38 @@ private Q_SLOTS:
         int restyles = 0;
         connect(&theme, &Theme::restyled, this, [&restyles] { ++restyles; });
         theme.apply(AppTheme::light);
-        QTRY_VERIFY(!darkWindow(main) && !darkWindow(about));
+        QTRY_VERIFY(!isDark(main.palette()) && !isDark(about.palette()));
         theme.apply(AppTheme::dark);
-        QTRY_VERIFY(darkWindow(main) && darkWindow(about));
+        QTRY_VERIFY(isDark(main.palette()) && isDark(about.palette()));
         theme.apply(AppTheme::system);  // still dark: the desktop says so
         QTest::qWait(20);
-        QVERIFY(darkWindow(main));
+        QVERIFY(isDark(main.palette()));
         QCOMPARE(restyles, 2);
 
         portal.setScheme(2);  // the desktop turns light
-        QTRY_VERIFY(!darkWindow(main) && !darkWindow(about));
+        QTRY_VERIFY(!isDark(main.palette()) && !isDark(about.palette()));
 
         // A chosen theme ignores the desktop's changes.
         theme.apply(AppTheme::light);
         portal.setScheme(1);
         QTest::qWait(100);
-        QVERIFY(!darkWindow(main));
+        QVERIFY(!isDark(main.palette()));
         QCOMPARE(portal.reads, 2);  // at creation and on starting to follow
     }
 
-    void portalValues_data()
-    {
-        QTest::addColumn<QVariant>("value");
-        QTest::addColumn<ColorScheme>("scheme");
-        QTest::newRow("none") << QVariant(0u) << ColorScheme::noPreference;
-        QTest::newRow("dark") << QVariant(1u) << ColorScheme::dark;
-        QTest::newRow("light") << QVariant(2u) << ColorScheme::light;
-        QTest::newRow("unknown number") << QVariant(7u) << ColorScheme::noPreference;
-        QTest::newRow("text") << QVariant(QStringLiteral("dark")) << ColorScheme::noPreference;
-        QTest::newRow("wrapped twice") << QVariant::fromValue(QDBusVariant(QVariant::fromValue(QDBusVariant(1u))))
-                                       << ColorScheme::dark;
-    }
+    // The portal's colour-scheme value, however it is wrapped; anything
+    // but 1 and 2 is no preference.
     void portalValues()
     {
-        QFETCH(QVariant, value);
-        QFETCH(ColorScheme, scheme);
-        QCOMPARE(PortalAppearance::fromPortalValue(value), scheme);
+        const std::pair<QVariant, ColorScheme> rows[] = {
+            {QVariant(0u), ColorScheme::noPreference},
+            {QVariant(1u), ColorScheme::dark},
+            {QVariant(2u), ColorScheme::light},
+            {QVariant(7u), ColorScheme::noPreference},
+            {QVariant(QStringLiteral("dark")), ColorScheme::noPreference},
+            {QVariant::fromValue(QDBusVariant(QVariant::fromValue(QDBusVariant(1u)))), ColorScheme::dark}};
+        for (const auto& [value, scheme] : rows)
+            QCOMPARE(PortalAppearance::fromPortalValue(value), scheme);
     }
 
     void withoutPortalThePlatformPaletteDecides()

@@ -18,9 +18,8 @@ private Q_SLOTS:
     {
         ViewRig r;
         PresetGrid* g = r.view->presetGrid();
+        // The lone last card, on a fourth row, spans the row of three.
         QCOMPARE(g->rowCount(), 4);
-        QCOMPARE(int(g->cards().size()), 10);
-        // The lone last card spans the row of three.
         FlatButton* first = g->cards().front();
         FlatButton* last = g->cards().back();
         QCOMPARE(last->text(), QStringLiteral("60"));
@@ -39,167 +38,106 @@ private Q_SLOTS:
         QCOMPARE(r.timer.totalSeconds.get(), qint64(60));
     }
 
-    void chips_data()
-    {
-        QTest::addColumn<qint64>("minutes");
-        QTest::addColumn<qint64>("seconds");
-        QTest::addColumn<int>("chip");
-        QTest::addColumn<qint64>("expectedMinutes");
-        QTest::addColumn<qint64>("expectedSeconds");
-        QTest::newRow("+1 min") << qint64(0) << qint64(0) << 0 << qint64(1) << qint64(0);
-        QTest::newRow("+5 at 997 caps") << qint64(997) << qint64(10) << 1 << qint64(999) << qint64(10);
-        QTest::newRow("+30 s no carry") << qint64(2) << qint64(45) << 2 << qint64(2) << qint64(59);
-        QTest::newRow("typed 1500 pulled down") << qint64(1500) << qint64(0) << 2 << qint64(999) << qint64(30);
-        QTest::newRow("typed max no overflow")
-            << std::numeric_limits<qint64>::max() << std::numeric_limits<qint64>::max() << 1 << qint64(999)
-            << qint64(59);
-        QTest::newRow("typed negative") << qint64(-5) << qint64(-100) << 2 << qint64(-5) << qint64(-70);
-    }
+    // The chips add to what is there, up to 999:59 and without carrying
+    // seconds over; a typed value out of range is pulled in, never overflowed.
     void chips()
     {
-        QFETCH(qint64, minutes);
-        QFETCH(qint64, seconds);
-        QFETCH(int, chip);
         ViewRig r;
         r.timer.mode = TimerMode::custom;
-        r.timer.customMinutes = minutes;
-        r.timer.customSeconds = seconds;
-        r.settle();
-        QTest::mouseClick(r.view->customInput()->chip(chip), Qt::LeftButton);
-        QTEST(r.timer.customMinutes.get(), "expectedMinutes");
-        QTEST(r.timer.customSeconds.get(), "expectedSeconds");
+        const qint64 max = std::numeric_limits<qint64>::max();
+        // (minutes, seconds, chip, minutes and seconds after)
+        const std::tuple<qint64, qint64, int, qint64, qint64> rows[] = {
+            {0, 0, 0, 1, 0},       {997, 10, 1, 999, 10},  {2, 45, 2, 2, 59},
+            {1500, 0, 2, 999, 30}, {max, max, 1, 999, 59}, {-5, -100, 2, -5, -70}};
+        for (const auto& [minutes, seconds, chip, afterMinutes, afterSeconds] : rows) {
+            r.timer.customMinutes = minutes;
+            r.timer.customSeconds = seconds;
+            r.settle();
+            QTest::mouseClick(r.view->customInput()->chip(chip), Qt::LeftButton);
+            QCOMPARE(std::pair(r.timer.customMinutes.get(), r.timer.customSeconds.get()), std::pair(afterMinutes, afterSeconds));
+        }
     }
 
-    void steppers_data()
-    {
-        QTest::addColumn<bool>("minutesField");
-        QTest::addColumn<qint64>("value");
-        QTest::addColumn<bool>("minusEnabled");
-        QTest::addColumn<bool>("plusEnabled");
-        QTest::addColumn<qint64>("afterMinus");
-        QTest::addColumn<qint64>("afterPlus");
-        QTest::newRow("minutes at 0") << true << qint64(0) << false << true << qint64(0) << qint64(1);
-        QTest::newRow("minutes at 999") << true << qint64(999) << true << false << qint64(998) << qint64(999);
-        QTest::newRow("minutes typed 1500") << true << qint64(1500) << true << false << qint64(1499) << qint64(1500);
-        QTest::newRow("minutes typed -5") << true << qint64(-5) << false << true << qint64(-5) << qint64(-4);
-        QTest::newRow("seconds at 59") << false << qint64(59) << true << false << qint64(58) << qint64(59);
-        QTest::newRow("seconds at 30") << false << qint64(30) << true << true << qint64(29) << qint64(31);
-    }
+    // Minus and plus step by one within 0...999 minutes and 0...59 seconds,
+    // and are off at the ends; a typed value beyond steps back in only.
     void steppers()
     {
-        QFETCH(bool, minutesField);
-        QFETCH(qint64, value);
         ViewRig r;
         r.timer.mode = TimerMode::custom;
-        auto& prop = minutesField ? r.timer.customMinutes : r.timer.customSeconds;
-        CustomStepperField* f = minutesField ? r.view->customInput()->minutesField() : r.view->customInput()->secondsField();
-        prop = value;
-        r.settle();
-        QTEST(f->minusButton()->isEnabled(), "minusEnabled");
-        QTEST(f->plusButton()->isEnabled(), "plusEnabled");
-        f->minusButton()->click();
-        QTEST(prop.get(), "afterMinus");
-        prop = value;
-        r.settle();
-        f->plusButton()->click();
-        QTEST(prop.get(), "afterPlus");
-    }
-
-    void lockedWhileRunning()
-    {
-        ViewRig r;
-        r.timer.mode = TimerMode::custom;
-        r.timer.customMinutes = 5;
-        r.settle();
-        r.timer.start();
-        r.settle();
+        // (minutes field, value, minus and plus enabled, value after each)
         CustomInput* c = r.view->customInput();
-        for (QWidget* w : std::initializer_list<QWidget*>{
-                 c->minutesField()->minusButton(), c->minutesField()->plusButton(), c->minutesField()->field(),
-                 c->secondsField()->plusButton(), c->secondsField()->field(), c->chip(0), c->chip(1), c->chip(2)})
-            QVERIFY2(!w->isEnabled(), qPrintable(w->objectName()));
+        const std::tuple<bool, qint64, bool, bool, qint64, qint64> rows[] = {
+            {true, 0, false, true, 0, 1},   {true, 999, true, false, 998, 999}, {true, 1500, true, false, 1499, 1500},
+            {true, -5, false, true, -5, -4}, {false, 59, true, false, 58, 59},  {false, 30, true, true, 29, 31}};
+        for (const auto& [minutes, value, minus, plus, afterMinus, afterPlus] : rows) {
+            auto& prop = minutes ? r.timer.customMinutes : r.timer.customSeconds;
+            CustomStepperField* f = minutes ? c->minutesField() : c->secondsField();
+            prop = value;
+            r.settle();
+            QCOMPARE(std::pair(f->minusButton()->isEnabled(), f->plusButton()->isEnabled()), std::pair(minus, plus));
+            f->minusButton()->click();
+            QCOMPARE(prop.get(), afterMinus);
+            prop = value;
+            r.settle();
+            f->plusButton()->click();
+            QCOMPARE(prop.get(), afterPlus);
+        }
+        // Running or paused, none of it can be changed.
+        r.timer.customMinutes = 5;
+        r.timer.start();
         r.pause();
-        QVERIFY(!c->chip(0)->isEnabled());
-        QVERIFY(!r.view->targetTimeInput()->hourField()->isEnabled());
+        for (QWidget* w : std::initializer_list<QWidget*>{c->minutesField()->minusButton(), c->minutesField()->plusButton(),
+                                                          c->minutesField()->field(), c->secondsField()->plusButton(),
+                                                          c->secondsField()->field(), c->chip(0), c->chip(1), c->chip(2)})
+            QVERIFY2(!w->isEnabled(), qPrintable(w->objectName()));
     }
 
-    void typing_data()
-    {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<qint64>("stored");
-        QTest::addColumn<QString>("shownAfterLeaving");
-        QTest::newRow("whole number") << "25" << qint64(25) << "25";
-        QTest::newRow("beyond range kept") << "1500" << qint64(1500) << "1500";
-        QTest::newRow("negative") << "-5" << qint64(-5) << "-5";
-        QTest::newRow("letters refused") << "abc" << qint64(7) << "7";
-        QTest::newRow("decimal point refused") << "2.5" << qint64(25) << "25";
-        QTest::newRow("twenty digits refused") << "12345678901234567890" << qint64(1234567890123456789)
-                                               << "1234567890123456789";
-        QTest::newRow("emptied then left") << "" << qint64(7) << "7";
-    }
+    // What is typed is stored as it goes, out of range included; what is
+    // not a whole number is refused, and an emptied field shows the value
+    // again once left. However long, the number is drawn whole.
     void typing()
     {
-        QFETCH(QString, typed);
         ViewRig r;
         r.timer.mode = TimerMode::custom;
-        r.timer.customMinutes = 7;
         r.settle();
         NumberField* f = r.view->customInput()->minutesField()->field();
         f->setLocale(QLocale::c());
-        f->setFocus();
-        f->selectAll();
-        QTest::keyClick(f, Qt::Key_Backspace);
-        QTest::keyClicks(f, typed);
-        QTEST(r.timer.customMinutes.get(), "stored");
-        f->clearFocus();
-        Q_EMIT f->editingFinished();
-        r.settle();
-        QTEST(f->text().remove(QLocale::c().groupSeparator()), "shownAfterLeaving");
-        // However long, the number is drawn whole, never scrolled or cut.
-        QVERIFY(f->showsWholeText());
+        // (typed, stored, shown once the field is left)
+        const std::tuple<const char*, qint64, const char*> rows[] = {
+            {"25", 25, "25"}, {"1500", 1500, "1500"}, {"-5", -5, "-5"}, {"abc", 7, "7"}, {"2.5", 25, "25"},
+            {"12345678901234567890", 1234567890123456789, "1234567890123456789"}, {"", 7, "7"}};
+        for (const auto& [typed, stored, shown] : rows) {
+            r.timer.customMinutes = 7;
+            r.settle();
+            f->setFocus();
+            f->selectAll();
+            QTest::keyClick(f, Qt::Key_Backspace);
+            QTest::keyClicks(f, QString::fromLatin1(typed));
+            QCOMPARE(r.timer.customMinutes.get(), stored);
+            f->clearFocus();
+            Q_EMIT f->editingFinished();
+            r.settle();
+            QCOMPARE(f->text(), QString::fromLatin1(shown));
+            QVERIFY(f->showsWholeText());
+        }
     }
 
-    void parseInLocale_data()
-    {
-        QTest::addColumn<QString>("locale");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("ok");
-        QTest::addColumn<qint64>("value");
-        QTest::newRow("en grouping") << "en_US" << "1,500" << true << qint64(1500);
-        QTest::newRow("de grouping") << "de_DE" << "1.500" << true << qint64(1500);
-        QTest::newRow("misplaced group ok") << "en_US" << "1,50" << true << qint64(150);
-        QTest::newRow("overflow") << "en_US" << "99999999999999999999" << false << qint64(0);
-        QTest::newRow("min") << "C" << "-9223372036854775808" << true << std::numeric_limits<qint64>::min();
-        QTest::newRow("spaces around") << "C" << "  42 " << true << qint64(42);
-        QTest::newRow("text") << "C" << "4x" << false << qint64(0);
-    }
+    // Whole numbers in the user's locale, its grouping allowed anywhere.
     void parseInLocale()
     {
-        QFETCH(QString, locale);
-        QFETCH(QString, text);
-        QFETCH(bool, ok);
-        const auto v = NumberField::parse(text, QLocale(locale));
-        QCOMPARE(v.has_value(), ok);
-        if (ok)
-            QTEST(*v, "value");
-    }
-
-    void formatDuration_data()
-    {
-        QTest::addColumn<qint64>("seconds");
-        QTest::addColumn<QString>("english");
-        QTest::newRow("59") << qint64(59) << "59s";
-        QTest::newRow("60") << qint64(60) << "1min 0s";
-        QTest::newRow("3600") << qint64(3600) << "1h 0min 0s";
-        QTest::newRow("86399") << qint64(86399) << "23h 59min 59s";
-    }
-    void formatDuration()
-    {
-        QFETCH(qint64, seconds);
-        ViewRig r;
-        QTEST(TargetTimeInput::formatDuration(seconds, r.l10n), "english");
-        r.l10n.setCurrent(AppLanguage::chinese);
-        QVERIFY(TargetTimeInput::formatDuration(seconds, r.l10n).endsWith(r.l10n.localized("unit.second")));
+        // (locale, text, parsed, value)
+        const std::tuple<const char*, const char*, std::optional<qint64>> rows[] = {
+            {"en_US", "1,500", 1500},
+            {"de_DE", "1.500", 1500},
+            {"en_US", "1,50", 150},
+            {"en_US", "99999999999999999999", std::nullopt},
+            {"C", "-9223372036854775808", std::numeric_limits<qint64>::min()},
+            {"C", "  42 ", 42},
+            {"C", "4x", std::nullopt}};
+        for (const auto& [locale, text, value] : rows) {
+            const auto parsed = NumberField::parse(QString::fromLatin1(text), QLocale(QString::fromLatin1(locale)));
+            QVERIFY2(parsed == value, text);
+        }
     }
 
     void targetLength()
@@ -243,6 +181,7 @@ private Q_SLOTS:
         // While counting it shows what is left and the fields lock.
         type(t->hourField(), QStringLiteral("10"));
         type(t->minuteField(), QStringLiteral("1"));
+        QCOMPARE(t->lengthText(), QStringLiteral("35s"));
         r.timer.start();
         r.settle();
         QVERIFY(!t->hourField()->isEnabled());

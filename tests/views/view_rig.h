@@ -63,9 +63,3 @@ struct ViewRig : EngineRig {
 
     std::unique_ptr<ContentView> view;
 };
-
-// The theme's own palettes; the views draw only with palette roles.
-inline QPalette testPalette(bool dark)
-{
-    return dark ? darkPalette() : lightPalette();
-}
