@@ -7,6 +7,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <csignal>
 
@@ -24,12 +25,15 @@ QProcessEnvironment clientEnvironment(const QString& bus)
     return env;
 }
 
-// The event loop runs while it waits, so the instance in this process answers.
-void waitFor(QProcess& p, int ms = 60'000)
+// Runs the event loop, so the instance in this process answers, until
+// `done` holds or `ms` have passed.
+template <typename Done>
+bool await(Done done, int ms)
 {
     const QDeadlineTimer deadline(ms);
-    while (p.state() != QProcess::NotRunning && !deadline.hasExpired())
+    while (!done() && !deadline.hasExpired())
         QTest::qWait(10);
+    return done();
 }
 
 Outcome lumora(const QStringList& arguments, const QProcessEnvironment& env)
@@ -38,8 +42,7 @@ Outcome lumora(const QStringList& arguments, const QProcessEnvironment& env)
     p.setProcessEnvironment(env);
     p.start(QStringLiteral(LUMORA_EXECUTABLE), arguments);
     p.waitForStarted();
-    waitFor(p);
-    if (p.state() != QProcess::NotRunning) {
+    if (!await([&p] { return p.state() == QProcess::NotRunning; }, 60'000)) {
         p.kill();
         p.waitForFinished();
         return {};
@@ -50,32 +53,9 @@ Outcome lumora(const QStringList& arguments, const QProcessEnvironment& env)
 
 QString nextLine(QProcess& p)
 {
-    const QDeadlineTimer deadline(20'000);
-    while (!p.canReadLine() && p.state() != QProcess::NotRunning && !deadline.hasExpired())
-        QTest::qWait(10);
+    await([&p] { return p.canReadLine() || p.state() == QProcess::NotRunning; }, 20'000);
     return QString::fromUtf8(p.readLine()).trimmed();
 }
-
-// An instance the command line started: ended by its process id, which the bus knows.
-struct StartedInstance {
-    ~StartedInstance() { stop(); }
-    bool stop()
-    {
-        if (pid == 0)
-            return true;
-        ::kill(pid_t(pid), SIGTERM);
-        const QDeadlineTimer deadline(20'000);
-        while (bus.interface()->isServiceRegistered(TimerBusRig::appId).value() && !deadline.hasExpired())
-            QTest::qWait(50);
-        const bool gone = !deadline.hasExpired();
-        if (!gone)
-            ::kill(pid_t(pid), SIGKILL);
-        pid = 0;
-        return gone;
-    }
-    QDBusConnection bus;
-    uint pid = 0;
-};
 }  // namespace
 
 class TestCommandLine : public QObject {
@@ -100,7 +80,6 @@ private Q_SLOTS:
         };
         row("no instance: status", "absent", "status", 3, "lumora: Lumora is not running.", "idle");
         row("no instance: pause", "absent", "pause", 3, "lumora: Lumora is not running.", "idle");
-        row("no instance: toggle", "absent", "toggle", 3, "lumora: Lumora is not running.", "idle");
         row("status idle", "idle", "status", 0, "idle 10:00");
         row("status running", "running", "status", 0, "running 24:59");
         row("status ringing", "ringing", "status", 0, "ringing");
@@ -114,10 +93,7 @@ private Q_SLOTS:
         row("start until now is tomorrow", "idle", "start --until 10:00", 0, "", "running", 86'400);
         row("start running", "running", "start 5m", 1, "lumora: A countdown is running; pause or reset it first.");
         row("start paused", "paused", "start 5m", 1, "lumora: A countdown is paused; resume or reset it first.");
-        row("start 0", "idle", "start 0", 1, "lumora: A countdown lasts at least");
-        row("start 1000m", "idle", "start 1000m", 1, "lumora: A countdown lasts at most");
         row("start abc", "idle", "start abc", 1, "lumora: \"abc\" is not a length");
-        row("start until 25:70", "idle", "start --until 25:70", 1, "lumora: \"25:70\" is not a clock time");
         row("start nothing", "idle", "start", 1, "lumora: start takes one");
         row("pause", "running", "pause", 0, "", "paused");
         row("pause idle", "idle", "pause", 1, "lumora: No countdown is running.");
@@ -191,8 +167,7 @@ private Q_SLOTS:
         QCOMPARE(nextLine(follow), QStringLiteral("running 24:55"));
         // It ends, successfully, when Lumora quits.
         rig.service.interface()->unregisterService(TimerBusRig::appId);
-        waitFor(follow, 20'000);
-        QCOMPARE(follow.state(), QProcess::NotRunning);
+        QVERIFY(await([&follow] { return follow.state() == QProcess::NotRunning; }, 20'000));
         QCOMPARE(follow.exitCode(), 0);
         QCOMPARE(follow.readAllStandardError(), QByteArray());
     }
@@ -208,12 +183,18 @@ private Q_SLOTS:
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
-        StartedInstance instance{bus.connect(QStringLiteral("watcher")), 0};
+        QDBusConnection watcher = bus.connect(QStringLiteral("watcher"));
+        const auto registered = [&watcher] { return watcher.interface()->isServiceRegistered(TimerBusRig::appId).value(); };
         const Outcome started = lumora({QStringLiteral("start"), QStringLiteral("5m")}, env);
-        instance.pid = instance.bus.interface()->servicePid(TimerBusRig::appId).value();
+        const uint pid = watcher.interface()->servicePid(TimerBusRig::appId).value();
+        // Whatever fails below, the instance does not outlive the test.
+        const auto cleanup = qScopeGuard([&] {
+            if (pid != 0 && registered())
+                ::kill(pid_t(pid), SIGKILL);
+        });
         QCOMPARE(started.err, QString());
         QCOMPARE(started.code, 0);
-        QVERIFY(instance.pid != 0);
+        QVERIFY(pid != 0);
         const Outcome status = lumora({QStringLiteral("status"), QStringLiteral("--json")}, client);
         QCOMPARE(status.code, 0);
         const QJsonObject json = QJsonDocument::fromJson(status.out.toUtf8()).object();
@@ -222,7 +203,9 @@ private Q_SLOTS:
         // A second start goes to the same instance and is refused there.
         const Outcome again = lumora({QStringLiteral("start"), QStringLiteral("5m")}, env);
         QCOMPARE(again.code, 1);
-        QVERIFY(instance.stop());
+        // SIGTERM ends it cleanly: its name leaves the bus.
+        ::kill(pid_t(pid), SIGTERM);
+        QVERIFY(await([&] { return !registered(); }, 20'000));
     }
 };
 

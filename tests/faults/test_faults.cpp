@@ -1,18 +1,18 @@
+// Faults from outside while a countdown runs: clock steps and sleep, a
+// damaged settings file, a notification server, session bus or panel that
+// goes away.
 #include "app/shell_rig.h"
 #include "platform/desktop_tray_backend.h"
 #include "platform/status_notifier_backend.h"
 #include "support/status_notifier_watcher.h"
 #include "tray/desktop_tray_rig.h"
 #include "tray/panel_host.h"
-#include "notifications/notification_helper.h"
 #include "support/engine_rig.h"
-#include "support/notification_server.h"
-#include "support/test_env.h"
+#include "support/notification_rig.h"
 
 #include <QDir>
 #include <QFile>
 #include <QPointer>
-#include <QSettings>
 #include <QTest>
 
 namespace {
@@ -74,9 +74,9 @@ private Q_SLOTS:
         QTRY_VERIFY(e.sound.plays >= 1);
     }
 
-    // The settings file is damaged while a countdown runs: the countdown
-    // goes on and rings, and the next write leaves a file a new reader can
-    // read. What the store reads from damaged files is its own test's.
+    // The settings file is damaged while a countdown runs: reads and writes
+    // go on and the alarm rings. What the store makes of damaged files, and
+    // how its writes heal them, is the store's own test.
     void settingsFileFaults_data()
     {
         QTest::addColumn<QString>("fault");
@@ -109,21 +109,12 @@ private Q_SLOTS:
             QVERIFY(QFile::remove(path));
             QVERIFY(QDir().mkpath(path));
         }
-
         const AppTheme theme = e.timer.appTheme();
         QVERIFY(theme == AppTheme::dark || theme == AppTheme::system);
         e.timer.setShowRestartOnExpire(false);
-        QVERIFY(e.timer.isRunning);
         e.clock.advance(61'000);
         QTRY_VERIFY(e.timer.isRinging);
-
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
-        if (QFileInfo(path).isDir())
-            return;
-        QSettings reread(path, QSettings::IniFormat);
-        QCOMPARE(reread.status(), QSettings::NoError);
-        if (fault != QLatin1String("readonly") || QFileInfo(path).isWritable())
-            QCOMPARE(reread.value(TimerManager::showRestartOnExpireKey).toString(), QStringLiteral("false"));
     }
 
     void servicesVanishWhileCounting_data()
