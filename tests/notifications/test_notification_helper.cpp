@@ -49,6 +49,7 @@ private Q_SLOTS:
         const auto& first = server.received[0];
         QCOMPARE(first.summary, QStringLiteral("Time's up"));
         QCOMPARE(first.body, QStringLiteral("Done."));
+        QCOMPARE(first.appName, QStringLiteral("Lumora"));
         QCOMPARE(first.replacesId, 0u);
         QCOMPARE(first.hints.value(QStringLiteral("sound-name")).toString(),
                  QStringLiteral("message-new-instant"));
