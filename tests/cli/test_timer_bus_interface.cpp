@@ -1,12 +1,11 @@
-// org.lumora.Lumora.Timer from another connection: what each method does in
-// each state, refusals as errors, the properties and their change signals,
-// and arguments that must change nothing.
+// org.lumora.Lumora.Timer from another connection: the lengths and clock
+// times it reads, the properties and their change signals, and refusals and
+// bad calls that must change nothing. What each command does in each state
+// is driven through the real command line (test_command_line).
 #include "timer/duration_text.h"
 #include "timer_bus_rig.h"
 
 #include <QDBusArgument>
-#include <QDBusMetaType>
-#include <QSignalSpy>
 
 namespace {
 const QString kProperties = QStringLiteral("org.freedesktop.DBus.Properties");
