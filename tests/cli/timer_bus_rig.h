@@ -47,10 +47,13 @@ struct TimerBusRig : EngineRig {
     }
 
     // Puts the engine in one of the four states the interface names:
-    // counting down 25 minutes, one second in, or ringing.
+    // counting down 25 minutes, one second in, or ringing; "absent" takes
+    // Lumora's name off the bus instead.
     void enter(const QString& state)
     {
-        if (state == QLatin1String("idle"))
+        if (state == QLatin1String("absent"))
+            service.interface()->unregisterService(appId);
+        if (state == QLatin1String("idle") || state == QLatin1String("absent"))
             return;
         timer.mode = TimerMode::custom;
         timer.customMinutes = state == QLatin1String("ringing") ? 0 : 25;

@@ -8,16 +8,21 @@ class FakeClock final : public Clock {
 public:
     explicit FakeClock(QDateTime wallStart = QDateTime(QDate(2026, 6, 1), QTime(10, 0),
                                                        QTimeZone("Europe/Berlin")),
-                       QTimeZone zone = QTimeZone("Europe/Berlin"));
+                       QTimeZone zone = QTimeZone("Europe/Berlin"))
+        : wall_(wallStart.toMSecsSinceEpoch()), zone_(std::move(zone))
+    {
+    }
 
     std::int64_t elapsedMs() const override { return elapsed_; }
     std::int64_t wallMs() const override { return wall_; }
     QTimeZone timeZone() const override { return zone_; }
 
-    void advance(std::int64_t ms);
-    void stepWall(std::int64_t ms);
-    void setWall(const QDateTime& at);
-    void setZone(const QTimeZone& zone) { zone_ = zone; }
+    void advance(std::int64_t ms)
+    {
+        elapsed_ += ms;
+        wall_ += ms;
+    }
+    void stepWall(std::int64_t ms) { wall_ += ms; }
 
 private:
     std::int64_t elapsed_ = 1'000'000;

@@ -66,14 +66,6 @@ QStringList NotificationServer::GetCapabilities()
     return capabilities_;
 }
 
-QString NotificationServer::GetServerInformation(QString& vendor, QString& version, QString& spec)
-{
-    vendor = QStringLiteral("tests");
-    version = QStringLiteral("1");
-    spec = QStringLiteral("1.2");
-    return QStringLiteral("test-server");
-}
-
 void NotificationServer::invokeAction(uint id, const QString& key, const QString& token)
 {
     if (!token.isEmpty())

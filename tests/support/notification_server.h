@@ -46,7 +46,6 @@ public Q_SLOTS:
                              const QVariantMap& hints, int timeout);
     Q_SCRIPTABLE void CloseNotification(uint id);
     Q_SCRIPTABLE QStringList GetCapabilities();
-    Q_SCRIPTABLE QString GetServerInformation(QString& vendor, QString& version, QString& spec);
 
 Q_SIGNALS:
     Q_SCRIPTABLE void ActionInvoked(uint id, const QString& actionKey);

@@ -7,74 +7,47 @@
 
 class TestTargetTime : public QObject {
     Q_OBJECT
-    const QTimeZone berlin{"Europe/Berlin"};
-
-    qint64 at(int y, int mo, int d, int h, int mi, int s = 0, int offsetHours = -1) const
-    {
-        if (offsetHours >= 0)
-            return QDateTime(QDate(y, mo, d), QTime(h, mi, s), QTimeZone(offsetHours * 3600))
-                .toMSecsSinceEpoch();
-        return QDateTime(QDate(y, mo, d), QTime(h, mi, s), berlin).toMSecsSinceEpoch();
-    }
 
 private Q_SLOTS:
-    void resolve_data()
-    {
-        QTest::addColumn<QDate>("date");
-        QTest::addColumn<int>("hour");
-        QTest::addColumn<int>("minute");
-        QTest::addColumn<qint64>("expected");
-        QTest::newRow("plain summer day")
-            << QDate(2026, 6, 1) << 10 << 30 << at(2026, 6, 1, 10, 30, 0, 2);
-        QTest::newRow("spring gap gives the next existing time, 03:00")
-            << QDate(2026, 3, 29) << 2 << 30 << at(2026, 3, 29, 3, 0, 0, 2);
-        QTest::newRow("start of the gap") << QDate(2026, 3, 29) << 2 << 0 << at(2026, 3, 29, 3, 0, 0, 2);
-        QTest::newRow("after the gap") << QDate(2026, 3, 29) << 3 << 0 << at(2026, 3, 29, 3, 0, 0, 2);
-        QTest::newRow("fall-back repeat gives the first occurrence, +02:00")
-            << QDate(2026, 10, 25) << 2 << 30 << at(2026, 10, 25, 2, 30, 0, 2);
-        QTest::newRow("after the repeat") << QDate(2026, 10, 25) << 3 << 30 << at(2026, 10, 25, 3, 30, 0, 1);
-    }
-    void resolve()
-    {
-        QFETCH(QDate, date);
-        QFETCH(int, hour);
-        QFETCH(int, minute);
-        QFETCH(qint64, expected);
-        const auto got = target_time::resolve(date, hour, minute, berlin);
-        QVERIFY(got.has_value());
-        QCOMPARE(*got, expected);
-    }
-
+    // Instants as ISO text with their offset: Berlin is +01:00 in winter,
+    // +02:00 in summer; 2026 springs forward on 29 March, falls back on 25 October.
     void nextOccurrence_data()
     {
-        QTest::addColumn<qint64>("now");
+        QTest::addColumn<QString>("now");
         QTest::addColumn<int>("hour");
         QTest::addColumn<int>("minute");
-        QTest::addColumn<qint64>("expected");
-        QTest::newRow("later today") << at(2026, 6, 1, 10, 0) << 10 << 30 << at(2026, 6, 1, 10, 30);
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("later today") << "2026-06-01T10:00:00+02:00" << 10 << 30 << "2026-06-01T10:30:00+02:00";
         QTest::newRow("earlier today means tomorrow")
-            << at(2026, 6, 1, 10, 0) << 9 << 0 << at(2026, 6, 2, 9, 0);
+            << "2026-06-01T10:00:00+02:00" << 9 << 0 << "2026-06-02T09:00:00+02:00";
         QTest::newRow("now to the second means tomorrow")
-            << at(2026, 6, 1, 10, 0) << 10 << 0 << at(2026, 6, 2, 10, 0);
+            << "2026-06-01T10:00:00+02:00" << 10 << 0 << "2026-06-02T10:00:00+02:00";
         QTest::newRow("same minute, seconds past, means tomorrow")
-            << at(2026, 6, 1, 10, 0, 42) << 10 << 0 << at(2026, 6, 2, 10, 0);
-        QTest::newRow("across midnight")
-            << at(2026, 6, 1, 23, 50) << 0 << 10 << at(2026, 6, 2, 0, 10);
+            << "2026-06-01T10:00:42+02:00" << 10 << 0 << "2026-06-02T10:00:00+02:00";
+        QTest::newRow("across midnight") << "2026-06-01T23:50:00+02:00" << 0 << 10 << "2026-06-02T00:10:00+02:00";
+        QTest::newRow("in the spring gap: the next existing time")
+            << "2026-03-29T00:00:00+01:00" << 2 << 30 << "2026-03-29T03:00:00+02:00";
+        QTest::newRow("start of the gap") << "2026-03-29T00:00:00+01:00" << 2 << 0 << "2026-03-29T03:00:00+02:00";
+        QTest::newRow("after the gap") << "2026-03-29T00:00:00+01:00" << 3 << 0 << "2026-03-29T03:00:00+02:00";
         QTest::newRow("tomorrow is a short day: one calendar day, not 86400 s")
-            << at(2026, 3, 28, 12, 0) << 11 << 0 << at(2026, 3, 29, 11, 0);
+            << "2026-03-28T12:00:00+01:00" << 11 << 0 << "2026-03-29T11:00:00+02:00";
         QTest::newRow("tomorrow's time falls in the gap")
-            << at(2026, 3, 28, 3, 0) << 2 << 30 << at(2026, 3, 29, 3, 0);
+            << "2026-03-28T03:00:00+01:00" << 2 << 30 << "2026-03-29T03:00:00+02:00";
+        QTest::newRow("fall-back repeat: the first occurrence")
+            << "2026-10-25T00:00:00+02:00" << 2 << 30 << "2026-10-25T02:30:00+02:00";
+        QTest::newRow("after the repeat") << "2026-10-25T00:00:00+02:00" << 3 << 30 << "2026-10-25T03:30:00+01:00";
     }
     void nextOccurrence()
     {
-        QFETCH(qint64, now);
+        QFETCH(QString, now);
         QFETCH(int, hour);
         QFETCH(int, minute);
-        QFETCH(qint64, expected);
-        const auto got = target_time::nextOccurrence(now, hour, minute, berlin);
+        QFETCH(QString, expected);
+        const QTimeZone berlin("Europe/Berlin");
+        const qint64 from = QDateTime::fromString(now, Qt::ISODate).toMSecsSinceEpoch();
+        const auto got = target_time::nextOccurrence(from, hour, minute, berlin);
         QVERIFY(got.has_value());
-        QCOMPARE(*got, expected);
-        QVERIFY(*got > now);
+        QCOMPARE(QDateTime::fromMSecsSinceEpoch(*got, berlin).toString(Qt::ISODate), expected);
     }
 
     void invalidZoneGivesNothing()

@@ -22,10 +22,11 @@ stop() {
 }
 trap stop EXIT
 
-# Waits up to ten seconds for `test ARGS` to hold.
+# Waits for `test ARGS` to hold, giving up after a minute: on a loaded
+# machine mutter and the sound server take many seconds to come up.
 wait_for() {
   local i
-  for i in $(seq 1 100); do
+  for i in $(seq 1 600); do
     "$@" && return 0
     sleep 0.1
   done
@@ -48,7 +49,7 @@ case $kind in
     mkfifo "$work/display"
     Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
     pids+=($!)
-    read -r -t 10 n <"$work/display"
+    read -r -t 60 n <"$work/display"
     export DISPLAY=":$n"
     if [[ $kind == openbox ]]; then
       openbox --sm-disable >/dev/null 2>&1 &

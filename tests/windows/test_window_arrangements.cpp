@@ -132,9 +132,7 @@ private Q_SLOTS:
     void popoverIsNotOpenedOverTheAlarm()
     {
         ShellRig rig;
-        rig.timer.setNotificationType(NotificationType::desktop);
-        rig.timer.mode = TimerMode::custom;
-        rig.timer.customSeconds = 1;
+        rig.armAlarm(false);
         rig.launch();
         auto* content = qobject_cast<ContentView*>(rig.window().contentWidget());
         rig.timer.start();
