@@ -94,15 +94,6 @@ private Q_SLOTS:
         QCOMPARE(InstallReporter::fingerprint(o), expected);
     }
 
-    // Host and login are in the fallback's hash (above); the system's own
-    // names, whatever they are, still give one.
-    void fallbackWithTheSystemsNames()
-    {
-        InstallReporter::Options o;
-        o.machineIdFiles = {};
-        QCOMPARE(InstallReporter::fingerprint(o).size(), 64);
-    }
-
     void endpoint_data()
     {
         QTest::addColumn<QString>("scheme");
