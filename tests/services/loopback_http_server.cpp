@@ -21,7 +21,7 @@ LoopbackHttpServer::LoopbackHttpServer(Transport transport) : transport_(transpo
         auto ssl = std::make_unique<QSslServer>();
         QSslConfiguration config = QSslConfiguration::defaultConfiguration();
         config.setLocalCertificate(QSslCertificate(readFile(QStringLiteral("loopback_cert.pem"))));
-        config.setPrivateKey(QSslKey(readFile(QStringLiteral("loopback_key.pem")), QSsl::Rsa));
+        config.setPrivateKey(QSslKey(readFile(QStringLiteral("loopback_key.pem")), QSsl::Ec));
         ssl->setSslConfiguration(config);
         server_ = std::move(ssl);
     } else {
