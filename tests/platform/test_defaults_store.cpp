@@ -49,8 +49,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("kind");  // what is put at the path
         QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<bool>("flag");
-        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("read");  // the good keys are read (flag=false, text=dark)
         QTest::addColumn<bool>("writable");
         const QByteArray good("flag=false\ntext=dark\n");
         const auto damaged = [&good](const QByteArray& line) { return "[General]\n" + line + '\n' + good; };
@@ -65,42 +64,39 @@ private Q_SLOTS:
         QByteArray manyKeys("[General]\n");
         for (int i = 0; manyKeys.size() <= SettingsFile::maxBytes; ++i)
             manyKeys += "key" + QByteArray::number(i) + "=value\n";
+        const QByteArray variant("=@Variant(\\0\\0\\0\\n\\0\\0\\0\\0\\b\\0\\x64)\n");
 
-        QTest::newRow("missing file") << "none" << QByteArray() << true << "dflt" << true;
-        QTest::newRow("good values") << "file" << "[General]\n" + good << false << "dark" << true;
-        QTest::newRow("wrong types") << "file" << QByteArray("[General]\nflag=7\ntext=a, b\n") << true << "dflt"
-                                     << true;
+        QTest::newRow("missing file") << "none" << QByteArray() << false << true;
+        QTest::newRow("good values") << "file" << "[General]\n" + good << true << true;
+        QTest::newRow("wrong types") << "file" << QByteArray("[General]\nflag=7\ntext=a, b\n") << false << true;
         QTest::newRow("quoted and escaped") << "file" << QByteArray("[General]\nflag = \"false\"\ntext=d\\x61r\\x6b\n")
-                                            << false << "dark" << true;
-        QTest::newRow("not ini") << "file" << QByteArray("{\"flag\": false}\n\x01\x02garbage") << true << "dflt"
-                                 << true;
-        QTest::newRow("binary") << "file" << QByteArray("\xff\xfe\x00\x00[[[\n=\n", 10) << true << "dflt" << true;
-        QTest::newRow("empty") << "file" << QByteArray("") << true << "dflt" << true;
-        QTest::newRow("nested @Variant") << "file" << damaged("note=@Variant(" + nested + ")") << false << "dark"
-                                         << true;
-        const QByteArray variantText("text=@Variant(\\0\\0\\0\\n\\0\\0\\0\\0\\b\\0\\x64)\n");
-        QTest::newRow("@Variant for a known key") << "file" << "[General]\n" + good + variantText << false << "dflt"
-                                                  << true;
-        QTest::newRow("stray quote") << "file" << damaged("note=\"typo") << false << "dark" << true;
-        QTest::newRow("trailing backslash") << "file" << damaged("note=typo\\") << false << "dark" << true;
-        QTest::newRow("broken section") << "file" << "[General]\n" + good + "[Upd\nflag=true\n" << false << "dark"
-                                        << true;
-        QTest::newRow("random bytes") << "file" << damaged(noise) << false << "dark" << true;
-        QTest::newRow("oversized") << "file" << manyKeys + good << true << "dflt" << false;
-        QTest::newRow("FIFO") << "fifo" << QByteArray() << true << "dflt" << false;
-        QTest::newRow("device node") << "device" << QByteArray() << true << "dflt" << false;
-        QTest::newRow("folder") << "folder" << QByteArray() << true << "dflt" << false;
-        QTest::newRow("symlink to a regular file") << "link" << "[General]\n" + good << false << "dark" << true;
-        QTest::newRow("symlink to a device node") << "link to device" << QByteArray() << true << "dflt" << false;
-        QTest::newRow("folder not writable") << "read-only" << QByteArray() << true << "dflt" << false;
+                                            << true << true;
+        QTest::newRow("not ini") << "file" << QByteArray("{\"flag\": false}\n\x01\x02garbage") << false << true;
+        QTest::newRow("binary") << "file" << QByteArray("\xff\xfe\x00\x00[[[\n=\n", 10) << false << true;
+        QTest::newRow("empty") << "file" << QByteArray("") << false << true;
+        QTest::newRow("nested @Variant") << "file" << damaged("note=@Variant(" + nested + ")") << true << true;
+        QTest::newRow("@Variant for known keys") << "file" << "[General]\nflag" + variant + "text" + variant << false
+                                                 << true;
+        QTest::newRow("stray quote") << "file" << damaged("note=\"typo") << true << true;
+        QTest::newRow("trailing backslash") << "file" << damaged("note=typo\\") << true << true;
+        QTest::newRow("broken section") << "file" << "[General]\n" + good + "[Upd\nflag=true\n" << true << true;
+        QTest::newRow("random bytes") << "file" << damaged(noise) << true << true;
+        QTest::newRow("oversized") << "file" << manyKeys + good << false << false;
+        QTest::newRow("FIFO") << "fifo" << QByteArray() << false << false;
+        QTest::newRow("device node") << "device" << QByteArray() << false << false;
+        QTest::newRow("folder") << "folder" << QByteArray() << false << false;
+        QTest::newRow("symlink to a regular file") << "link" << "[General]\n" + good << true << true;
+        QTest::newRow("symlink to a device node") << "link to device" << QByteArray() << false << false;
+        QTest::newRow("folder not writable") << "read-only" << QByteArray() << false << false;
     }
     void damagedAndHostileFiles()
     {
         QFETCH(QString, kind);
         QFETCH(QByteArray, file);
-        QFETCH(bool, flag);
-        QFETCH(QString, text);
+        QFETCH(bool, read);
         QFETCH(bool, writable);
+        const bool flag = !read;
+        const QString text = read ? QStringLiteral("dark") : QStringLiteral("dflt");
         TempConfigHome home;
         const QString path = home.settingsFile();
         QDir().mkpath(QFileInfo(path).absolutePath());
