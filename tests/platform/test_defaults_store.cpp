@@ -308,6 +308,10 @@ private Q_SLOTS:
             QCOMPARE(onDisk->readString(QStringLiteral("first"), {}), QStringLiteral("kept"));
             QCOMPARE(onDisk->readString(QStringLiteral("second"), {}), longText);
             QVERIFY(onDisk->readBool(QStringLiteral("third"), false));
+            // Once down, they are not put down again over a later hand edit.
+            writeFile(home.settingsFile(), "[General]\nsecond=edited\n");
+            QVERIFY(store->write(QStringLiteral("fourth"), true));
+            QCOMPARE(home.openStore()->readString(QStringLiteral("second"), {}), QStringLiteral("edited"));
         }
     }
 };

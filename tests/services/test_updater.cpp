@@ -148,6 +148,7 @@ private Q_SLOTS:
             Failure::badFeed);
 
         row("server error", 500, "oops", failed, Failure::httpStatus);
+        row("not modified", 304, {}, failed, Failure::httpStatus);
         row("unreachable", 0, {}, failed, Failure::network);
         row("timeout", 408, newer, failed, Failure::timeout);  // 408: the server stays silent
         row("huge", 200, QByteArray(64 * 1024, 'x'), failed, Failure::tooLarge);
