@@ -64,10 +64,12 @@ private Q_SLOTS:
                                                     + QRegularExpression::escape(warning)
                                                     + QStringLiteral(".*\\); the system beep stands in$")));
         }
+        // Any further warning fails: it comes once, and never when the chime loads.
+        QTest::failOnWarning(QRegularExpression(QStringLiteral("chime could not be loaded")));
         LazyChimeSound sound(paths);
         QCOMPARE(sound.hasChime(), chime);
         sound.play();
-        sound.play();  // the warning came once
+        sound.play();
         QCOMPARE(sound.hasChime(), chime);
     }
 };
