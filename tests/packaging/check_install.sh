@@ -2,7 +2,7 @@
 # Installs the build into a scratch prefix and checks the layout, validates
 # the desktop entry and the AppStream metadata, then builds the Debian
 # package and checks its contents. As root it also installs and removes the
-# package and checks that nothing is left behind.
+# package in a scratch root and checks that nothing is left behind.
 set -euo pipefail
 build=$(cd "$1" && pwd)
 work=$(mktemp -d)
@@ -124,12 +124,17 @@ for dep in libqt6widgets6 libqt6multimedia6 libqt6network6; do
   dpkg-deb -f "$deb" Depends | grep -q "$dep" || fail "package does not depend on $dep"
 done
 
-if [[ $(id -u) -eq 0 && -z "$(dpkg-query -W -f='${Status}' lumora 2>/dev/null | grep 'install ok installed' || true)" ]]; then
+# In a scratch root of its own, never the machine's.
+if [[ $(id -u) -eq 0 ]]; then
+  sysroot="$work/sysroot"
+  mkdir -p "$sysroot/var/lib/dpkg/info" "$sysroot/var/lib/dpkg/updates"
+  touch "$sysroot/var/lib/dpkg/status"
+  dpkg() { command dpkg --root="$sysroot" --log=/dev/null --force-depends --force-script-chrootless "$@"; }
   dpkg -i "$deb" >/dev/null || fail "dpkg -i failed"
-  [[ -x /usr/bin/lumora ]] || fail "installed package has no /usr/bin/lumora"
+  [[ -x "$sysroot/usr/bin/lumora" ]] || fail "installed package has no /usr/bin/lumora"
   dpkg -r lumora >/dev/null || fail "dpkg -r failed"
   for f in "${expected[@]}"; do
-    [[ ! -e "/usr/$f" ]] || fail "/usr/$f left behind after removal"
+    [[ ! -e "$sysroot/usr/$f" ]] || fail "/usr/$f left behind after removal"
   done
 fi
 echo "install layout, desktop entry and its actions, metainfo and package are fine"

@@ -118,21 +118,21 @@ private Q_SLOTS:
         const auto one = [](const char* version, const QString& link = QStringLiteral("https://lumora.example/download")) {
             return feed({item(QString::fromLatin1(version), {}, link)});
         };
-        const Kind found = Kind::updateFound, none = Kind::upToDate, failed = Kind::failed;
+        const Kind found = Kind::updateFound, upToDate = Kind::upToDate, failed = Kind::failed;
         const QByteArray dawn = feed({item(QStringLiteral("1.10"), QStringLiteral("1.10 \"Dawn\""))});
         const QByteArray newer = one("2.0");
         const QByteArray same = one("1.9");
 
         row("1.10 is newer than 1.9", 200, dawn, found, Failure::none, QStringLiteral("1.10 \"Dawn\""));
-        row("1.8.10 is older", 200, one("1.8.10"), none);
-        row("1.9.0 and 1.09 equal 1.9", 200, feed({item(QStringLiteral("1.9.0")), item(QStringLiteral("1.09"))}), none);
+        row("1.8.10 is older", 200, one("1.8.10"), upToDate);
+        row("1.9.0 and 1.09 equal 1.9", 200, feed({item(QStringLiteral("1.9.0")), item(QStringLiteral("1.09"))}), upToDate);
         row("1.9.1 is newer, shown as its version", 200, one("1.9.1"), found, Failure::none, QStringLiteral("1.9.1"));
         row("newest of several, in any order", 200,
             feed({item(QStringLiteral("1.10"), QStringLiteral("a")), item(QStringLiteral("2.0.1"), QStringLiteral("b")),
                   item(QStringLiteral("2.0"), QStringLiteral("c"))}), found, Failure::none, QStringLiteral("b"));
         row("leading zeros and long numbers", 200, one("1.0000000000000000000000000000010"), found, Failure::none,
             QStringLiteral("1.0000000000000000000000000000010"));
-        row("empty channel", 200, feed({}), none);
+        row("empty channel", 200, feed({}), upToDate);
         row("bad item beside a good one", 200, feed({item(QStringLiteral("2.x")), item(QStringLiteral("2.0"))}), found,
             Failure::none, QStringLiteral("2.0"));
         row("not XML", 200, "Service unavailable", failed, Failure::badFeed);
@@ -157,9 +157,9 @@ private Q_SLOTS:
         row("plain HTTP without the test exception", -2, newer, failed, Failure::insecureAddress);
 
         row("scheduled: update found is shown", 200, newer, found, Failure::none, QStringLiteral("2.0"), 0);
-        row("scheduled: none found is silent", 200, same, none, Failure::none, {}, 0);
+        row("scheduled: none found is silent", 200, same, upToDate, Failure::none, {}, 0);
         row("scheduled: failure is silent", 500, {}, failed, Failure::httpStatus, {}, 0);
-        row("asked during a scheduled check: answered", 200, same, none, Failure::none, {}, 2);
+        row("asked during a scheduled check: answered", 200, same, upToDate, Failure::none, {}, 2);
     }
     void checkAgainstLoopbackServer()
     {
