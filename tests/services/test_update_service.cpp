@@ -1,5 +1,6 @@
-// The update service: its answer to the delegate question, the quiet
-// notice on a private notification bus, and the two manual-check paths.
+// The update service: a scheduled finding end to end with its quiet notice
+// on a private notification bus, the open window's language, and the menu
+// and settings paths to the one updater.
 #include "services/http_client.h"
 #include "views/content_view.h"
 #include "views/theme.h"
