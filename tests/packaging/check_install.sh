@@ -2,7 +2,7 @@
 # Installs the build into a scratch prefix and checks the layout, validates
 # the desktop entry and the AppStream metadata, then builds the Debian
 # package and checks its contents. As root it also installs and removes the
-# package and checks that nothing is left behind.
+# package in a scratch root and checks that nothing is left behind.
 set -euo pipefail
 build=$(cd "$1" && pwd)
 work=$(mktemp -d)
@@ -29,17 +29,16 @@ done
 chime=$(cd "$root" && find lib -name lumora-chime.so)
 [[ -n "$chime" && -s "$root/$chime" ]] || fail "missing the chime module lib/.../lumora/lumora-chime.so"
 expected+=("$chime")
-if readelf -d "$root/bin/lumora" | grep -q 'NEEDED.*libQt6Multimedia'; then
-  fail "bin/lumora links Qt Multimedia itself"
-fi
 # So is the network, loaded with the first request.
 network=$(cd "$root" && find lib -name lumora-network.so)
 [[ -n "$network" && "$(dirname "$network")" == "$(dirname "$chime")" ]] ||
   fail "missing the network module beside the chime: lib/.../lumora/lumora-network.so"
 expected+=("$network")
-if readelf -d "$root/bin/lumora" | grep -q 'NEEDED.*libQt6Network'; then
-  fail "bin/lumora links Qt Network itself"
-fi
+for qt in Multimedia Network; do
+  if readelf -d "$root/bin/lumora" | grep -q "NEEDED.*libQt6$qt"; then
+    fail "bin/lumora links Qt $qt itself"
+  fi
+done
 readelf -d "$root/$network" | grep -q 'NEEDED.*libQt6Network' || fail "the network module does not use Qt Network"
 # The installed executable finds its chime.
 out=$(QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME="$work/config" DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent \
@@ -120,16 +119,22 @@ for f in "${expected[@]}"; do
   grep -q "./usr/$f\$" <<<"$contents" || fail "package lacks /usr/$f"
 done
 dpkg-deb -f "$deb" Package | grep -qx lumora || fail "package name"
-dpkg-deb -f "$deb" Depends | grep -q libqt6widgets6 || fail "package does not depend on Qt Widgets"
-dpkg-deb -f "$deb" Depends | grep -q libqt6multimedia6 || fail "package does not depend on Qt Multimedia (the chime)"
-dpkg-deb -f "$deb" Depends | grep -q libqt6network6 || fail "package does not depend on Qt Network (the network module)"
+# Widgets for the window, Multimedia for the chime, Network for the network module.
+for dep in libqt6widgets6 libqt6multimedia6 libqt6network6; do
+  dpkg-deb -f "$deb" Depends | grep -q "$dep" || fail "package does not depend on $dep"
+done
 
-if [[ $(id -u) -eq 0 && -z "$(dpkg-query -W -f='${Status}' lumora 2>/dev/null | grep 'install ok installed' || true)" ]]; then
+# In a scratch root of its own, never the machine's.
+if [[ $(id -u) -eq 0 ]]; then
+  sysroot="$work/sysroot"
+  mkdir -p "$sysroot/var/lib/dpkg/info" "$sysroot/var/lib/dpkg/updates"
+  touch "$sysroot/var/lib/dpkg/status"
+  dpkg() { command dpkg --root="$sysroot" --log=/dev/null --force-depends --force-script-chrootless "$@"; }
   dpkg -i "$deb" >/dev/null || fail "dpkg -i failed"
-  [[ -x /usr/bin/lumora ]] || fail "installed package has no /usr/bin/lumora"
+  [[ -x "$sysroot/usr/bin/lumora" ]] || fail "installed package has no /usr/bin/lumora"
   dpkg -r lumora >/dev/null || fail "dpkg -r failed"
   for f in "${expected[@]}"; do
-    [[ ! -e "/usr/$f" ]] || fail "/usr/$f left behind after removal"
+    [[ ! -e "$sysroot/usr/$f" ]] || fail "/usr/$f left behind after removal"
   done
 fi
 echo "install layout, desktop entry and its actions, metainfo and package are fine"

@@ -12,7 +12,7 @@ namespace FeedFixture {
 
 inline QByteArray item(const QString& version, const QString& display = {},
                        const QString& link = QStringLiteral("https://lumora.example/download"),
-                       const QString& notes = QStringLiteral("&lt;p&gt;Starts &lt;b&gt;faster&lt;/b&gt;.&lt;/p&gt;"))
+                       const QString& notes = QStringLiteral("&lt;p&gt;Starts &lt;b&gt;faster&lt;/b&gt; &amp;amp; quieter.&lt;/p&gt;"))
 {
     QString xml = QStringLiteral("<item><title>Lumora</title>");
     if (!version.isNull())

@@ -5,7 +5,6 @@
 #include <QList>
 #include <QObject>
 #include <QPair>
-#include <QPointer>
 #include <QTcpServer>
 #include <QUrl>
 #include <memory>
@@ -35,9 +34,7 @@ public:
     enum class Transport { plain, tls };
 
     explicit LoopbackHttpServer(Transport transport = Transport::plain);
-    ~LoopbackHttpServer() override;
 
-    bool isListening() const { return server_->isListening(); }
     QUrl url(const QString& path) const;
 
     Response response;
@@ -51,5 +48,4 @@ private:
     Transport transport_;
     std::unique_ptr<QTcpServer> server_;
     QHash<QTcpSocket*, QByteArray> buffers_;
-    QList<QPointer<QTcpSocket>> sockets_;
 };
