@@ -161,8 +161,9 @@ def run(language, table):
     nodes = walk(frame)
 
     # Choices are radio buttons with the checked state.
-    radios = [n.get_name() for n in find(nodes, Role.RADIO_BUTTON)]
-    checked = [n.get_name() for n in find(nodes, Role.RADIO_BUTTON) if has(n, S.CHECKED)]
+    buttons = find(nodes, Role.RADIO_BUTTON)
+    radios = [n.get_name() for n in buttons]
+    checked = [n.get_name() for n in buttons if has(n, S.CHECKED)]
     check(radios[:3] == [table["mode.preset"], table["mode.custom"], table["mode.targetTime"]],
           language + ": mode segments: %s" % radios[:3])
     check(len(radios) == 13, language + ": three segments and ten cards are radio buttons (%d)" % len(radios))
@@ -239,9 +240,10 @@ def run(language, table):
 
     def on_name(e):
         name = e.source.get_name()
-        if last.get(hash(e.source)) == name:
+        key = hash(e.source)
+        if last.get(key) == name:
             repeats.append(e.source.get_role_name() + " " + name)
-        last[hash(e.source)] = name
+        last[key] = name
         names.append(name)
 
     stop_names = listen("object:property-change:accessible-name", on_name)
