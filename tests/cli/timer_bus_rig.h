@@ -20,7 +20,6 @@ class BusHost final : public QObject, public QDBusContext {
 struct TimerBusRig : EngineRig {
     static inline const QString appId = QStringLiteral("org.lumora.Lumora");
     static inline const QString path = QStringLiteral("/org/lumora/Lumora");
-
     PrivateBus bus;
     QDBusConnection service = bus.connect(QStringLiteral("instance"));
     QDBusConnection client = bus.connect(QStringLiteral("client"));
@@ -33,34 +32,30 @@ struct TimerBusRig : EngineRig {
         service.interface()->registerService(appId);
     }
 
-    // A call from the other connection; the event loop runs while it waits,
-    // so the interface in this process can answer.
-    QDBusMessage call(const QString& interface, const QString& method, const QVariantList& arguments = {})
+    // The event loop runs while the call waits, so the interface here answers.
+    QDBusMessage call(const QString& method, const QVariantList& arguments = {},
+                      const QString& interface = TimerBusInterface::interfaceName)
     {
         QDBusMessage message = QDBusMessage::createMethodCall(appId, path, interface, method);
         message.setArguments(arguments);
         return client.call(message, QDBus::BlockWithGui, 10'000);
     }
-    QDBusMessage callTimer(const QString& method, const QVariantList& arguments = {})
-    {
-        return call(TimerBusInterface::interfaceName, method, arguments);
-    }
 
-    // Puts the engine in one of the four states the interface names:
-    // counting down 25 minutes, one second in, or ringing; "absent" takes
-    // Lumora's name off the bus instead.
+    // idle; running, one second into 25 minutes; paused there; ringing; or
+    // "absent": Lumora's name off the bus.
     void enter(const QString& state)
     {
         if (state == QLatin1String("absent"))
             service.interface()->unregisterService(appId);
         if (state == QLatin1String("idle") || state == QLatin1String("absent"))
             return;
+        const bool ringing = state == QLatin1String("ringing");
         timer.mode = TimerMode::custom;
-        timer.customMinutes = state == QLatin1String("ringing") ? 0 : 25;
-        timer.customSeconds = state == QLatin1String("ringing") ? 1 : 0;
+        timer.customMinutes = ringing ? 0 : 25;
+        timer.customSeconds = ringing ? 1 : 0;
         timer.start();
         clock.advance(1000);
-        QTRY_VERIFY(state == QLatin1String("ringing") ? timer.isRinging.get() : timer.remainingSeconds == 1499);
+        QTRY_VERIFY(ringing ? timer.isRinging.get() : timer.remainingSeconds == 1499);
         if (state == QLatin1String("paused"))
             timer.pause();
     }
