@@ -1,82 +1,73 @@
-// The updater: reading and judging the feed, checks against loopback
-// servers (plain and TLS), the daily schedule, and what the user is shown.
+// The updater: judging the feed, checks against loopback servers (plain and
+// TLS), the daily schedule, what the user is shown, and the update service
+// with its quiet notice on a private bus and the menus that reach it.
+#include "app/shell_rig.h"
+#include "build_config.h"
+#include "feed_fixture.h"
+#include "loopback_http_server.h"
 #include "services/http_client.h"
 #include "services/network_policy.h"
-#include "feed_fixture.h"
-#include "localization/localization_manager.h"
-#include "loopback_http_server.h"
-#include "platform/defaults_store.h"
-#include "services/update_user_driver.h"
+#include "services/update_service.h"
 #include "services/update_window.h"
 #include "services/updater.h"
 #include "services/updater_controller.h"
-#include "support/fake_clock.h"
-#include "support/test_env.h"
+#include "support/notification_rig.h"
+#include "views/content_view.h"
+#include "views/flat_button.h"
+#include "views/settings_option_row.h"
+#include "views/settings_popover.h"
+#include "views/settings_view.h"
+#include "views/theme.h"
+#include "views/view_style.h"
 
 #include <QDesktopServices>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
-#include <QSslSocket>
 #include <QTest>
 
 using namespace std::chrono_literals;
 using Kind = UpdateCheckResult::Kind;
 using Failure = UpdateCheckResult::Failure;
-using FeedFixture::feed;
-using FeedFixture::item;
 
 Q_DECLARE_METATYPE(UpdateCheckResult)
 
 namespace {
 constexpr qint64 kHour = 3'600'000;
 
-// Records what the download button hands to the desktop.
+// Stands in for the browser the download button hands its page to.
 class UrlRecorder final : public QObject {
     Q_OBJECT
 public:
     QList<QUrl> opened;
-public Q_SLOTS:
-    void open(const QUrl& url) { opened.append(url); }
+    Q_INVOKABLE void open(const QUrl& url) { opened.append(url); }
 };
 
-// A config home, a clock and an updater pointed at a loopback server.
+// A config home, a clock, languages and an updater of version 1.9 pointed at a loopback server.
 struct Rig {
-    explicit Rig(const QUrl& feedUrl = {})
+    explicit Rig(const QUrl& feedUrl, const QString& systemLanguage = QStringLiteral("en-US"))
+        : l10n(*store, {systemLanguage}),
+          settings{.feedUrl = feedUrl, .currentVersion = QStringLiteral("1.9"), .firstCheckDelay = 0ms,
+                   .recheckInterval = 20ms, .timeout = 5s, .maxFeedBytes = 4096, .allowLoopbackHttp = true,
+                   .store = store.get(), .clock = &clock}
     {
-        settings.feedUrl = feedUrl;
-        settings.currentVersion = QStringLiteral("1.9");
-        settings.timeout = 5s;  // rows about timeouts shorten it
-        settings.maxFeedBytes = 4096;
-        settings.allowLoopbackHttp = true;
-        settings.firstCheckDelay = 0ms;
-        settings.recheckInterval = 20ms;
-        settings.store = store.get();
-        settings.clock = &clock;
     }
-    // Makes the controller on today's settings and asks it to check.
-    Updater& check(bool manual = true)
+    // The controller on today's settings, started as at launch or not.
+    Updater& make(bool starting)
     {
-        controller = std::make_unique<UpdaterController>(false, nullptr, settings, l10n);
+        controller = std::make_unique<UpdaterController>(starting, nullptr, settings, l10n);
         finished = std::make_unique<QSignalSpy>(&controller->updater(), &Updater::checkFinished);
-        if (manual)
-            controller->updater().checkForUpdates();
-        else
-            controller->updater().checkForUpdatesInBackground();
         return controller->updater();
     }
-    UpdateCheckResult last() const { return finished->last().at(0).value<UpdateCheckResult>(); }
-    UpdateWindow* window() const { return controller->userDriver().window(); }
 
     TempConfigHome home;
     std::unique_ptr<DefaultsStore> store = home.openStore();
     FakeClock clock;
-    LocalizationManager l10n{*store, {QStringLiteral("en-US")}};
+    LocalizationManager l10n;
     UpdaterSettings settings;
     std::unique_ptr<UpdaterController> controller;
     std::unique_ptr<QSignalSpy> finished;
 };
-
 }  // namespace
 
 class TestUpdater : public QObject {
@@ -89,180 +80,137 @@ private Q_SLOTS:
     }
 
     // A check against a real server on the loopback address, and what the
-    // user reads afterwards: first what the feed comes to for version 1.9,
-    // then the transfer, then who asked. Status 0: nobody listens; -1: a
-    // TLS server whose certificate does not verify; -2: plain HTTP with no
-    // exception for tests. Asked by 0: the schedule, 1: the user, 2: the
-    // user during a scheduled check.
+    // user reads afterwards. Status 0: nobody listens; -1: TLS with a
+    // certificate that does not verify; -2: plain HTTP without the exception
+    // for tests; -3: no network module. Display: the release found, if any.
+    // Asked by 0: the schedule, 1: the user, 2: the user during a scheduled check.
     void checkAgainstLoopbackServer_data()
     {
         QTest::addColumn<int>("status");
         QTest::addColumn<QByteArray>("body");  // for a redirect, where it points
-        QTest::addColumn<int>("askedBy");
-        QTest::addColumn<int>("kind");
         QTest::addColumn<int>("failure");
-        QTest::addColumn<QString>("shown");  // the window's sentence; empty: no window
-
-        // A scheduled check shows only a release.
-        const auto row = [](const char* name, int status, const QByteArray& body, Kind kind,
-                            Failure failure = Failure::none, const QString& display = {}, int askedBy = 1) {
-            QString shown = QStringLiteral("Lumora could not check for updates; please try again later.");
-            if (kind == Kind::updateFound)
-                shown = QStringLiteral("Lumora %1 is available.").arg(display);
-            else if (askedBy == 0)
-                shown.clear();
-            else if (kind == Kind::upToDate)
-                shown = QStringLiteral("Lumora is up to date.");
-            QTest::newRow(name) << status << body << askedBy << int(kind) << int(failure) << shown;
+        QTest::addColumn<QString>("display");
+        QTest::addColumn<int>("askedBy");
+        const auto row = [](const char* name, int status, const QByteArray& body, Failure failure,
+                            const char* display = "", int askedBy = 1) {
+            QTest::newRow(name) << status << body << int(failure) << QString::fromUtf8(display) << askedBy;
         };
-        const auto one = [](const char* version, const QString& link = QStringLiteral("https://lumora.example/download")) {
-            return feed({item(QString::fromLatin1(version), {}, link)});
+        const auto one = [](const QByteArray& version, const QByteArray& link = "https://lumora.example/download") {
+            return feed({feedItem(version, {}, link)});
         };
-        const Kind found = Kind::updateFound, upToDate = Kind::upToDate, failed = Kind::failed;
-        const QByteArray dawn = feed({item(QStringLiteral("1.10"), QStringLiteral("1.10 \"Dawn\""))});
-        const QByteArray newer = one("2.0");
-        const QByteArray same = one("1.9");
+        const Failure none = Failure::none, badFeed = Failure::badFeed, insecure = Failure::insecureAddress;
+        const QByteArray dawn = feed({feedItem("1.10", "1.10 \"Dawn\"")});
 
-        row("1.10 is newer than 1.9", 200, dawn, found, Failure::none, QStringLiteral("1.10 \"Dawn\""));
-        row("1.8.10 is older", 200, one("1.8.10"), upToDate);
-        row("1.9.0 and 1.09 equal 1.9", 200, feed({item(QStringLiteral("1.9.0")), item(QStringLiteral("1.09"))}), upToDate);
-        row("1.9.1 is newer, shown as its version", 200, one("1.9.1"), found, Failure::none, QStringLiteral("1.9.1"));
+        row("1.10 is newer than 1.9", 200, dawn, none, "1.10 \"Dawn\"");
+        row("1.8.10 is older", 200, one("1.8.10"), none);
+        row("1.9.0 and 1.09 equal 1.9", 200, feed({feedItem("1.9.0"), feedItem("1.09")}), none);
+        row("1.9.1 is newer, shown as its version", 200, one("1.9.1"), none, "1.9.1");
         row("newest of several, in any order", 200,
-            feed({item(QStringLiteral("1.10"), QStringLiteral("a")), item(QStringLiteral("2.0.1"), QStringLiteral("b")),
-                  item(QStringLiteral("2.0"), QStringLiteral("c"))}), found, Failure::none, QStringLiteral("b"));
-        row("leading zeros and long numbers", 200, one("1.0000000000000000000000000000010"), found, Failure::none,
-            QStringLiteral("1.0000000000000000000000000000010"));
-        row("empty channel", 200, feed({}), upToDate);
-        row("bad item beside a good one", 200, feed({item(QStringLiteral("2.x")), item(QStringLiteral("2.0"))}), found,
-            Failure::none, QStringLiteral("2.0"));
-        row("not XML", 200, "Service unavailable", failed, Failure::badFeed);
-        row("truncated", 200, dawn.left(dawn.size() / 2), failed, Failure::badFeed);
-        row("missing version", 200, feed({item(QString())}), failed, Failure::badFeed);
-        row("version not a number", 200, one("2.0-beta"), failed, Failure::badFeed);
-        row("version with an empty part", 200, one("2..0"), failed, Failure::badFeed);
-        row("no download page", 200, one("2.0", QString()), failed, Failure::badFeed);
-        row("download page over plain HTTP", 200, one("2.0", QStringLiteral("http://lumora.example/download")), failed,
-            Failure::insecureAddress);
+            feed({feedItem("1.10", "a"), feedItem("2.0.1", "b"), feedItem("2.0", "c")}), none, "b");
+        row("leading zeros and long numbers", 200, one("1.0000000000000000000000000000010"), none,
+            "1.0000000000000000000000000000010");
+        row("empty channel", 200, feed({}), none);
+        row("bad item beside a good one", 200, feed({feedItem("2.x"), feedItem("2.0")}), none, "2.0");
+        row("not XML", 200, "Service unavailable", badFeed);
+        row("truncated", 200, dawn.left(dawn.size() / 2), badFeed);
+        row("missing version", 200, feed({feedItem({})}), badFeed);
+        row("version not a number", 200, one("2.0-beta"), badFeed);
+        row("version with an empty part", 200, one("2..0"), badFeed);
+        row("no download page", 200, one("2.0", {}), badFeed);
+        row("download page over plain HTTP", 200, one("2.0", "http://lumora.example/download"), insecure);
         row("document type declared", 200,
-            "<?xml version=\"1.0\"?><!DOCTYPE rss [<!ENTITY a \"aaaa\">]>" + dawn.mid(dawn.indexOf("<rss")), failed,
-            Failure::badFeed);
+            "<?xml version=\"1.0\"?><!DOCTYPE rss [<!ENTITY a \"aaaa\">]>" + dawn.mid(dawn.indexOf("<rss")), badFeed);
 
-        row("server error", 500, "oops", failed, Failure::httpStatus);
-        row("not modified", 304, {}, failed, Failure::httpStatus);
-        row("unreachable", 0, {}, failed, Failure::network);
-        row("timeout", 408, newer, failed, Failure::timeout);  // 408: the server stays silent
-        row("huge", 200, QByteArray(64 * 1024, 'x'), failed, Failure::tooLarge);
-        row("redirect to plain HTTP", 302, "http://updates.lumora.example/appcast.xml", failed, Failure::insecureAddress);
-        row("invalid certificate", -1, newer, failed, Failure::certificate);
-        row("plain HTTP without the test exception", -2, newer, failed, Failure::insecureAddress);
+        row("server error", 500, "oops", Failure::httpStatus);
+        row("not modified", 304, {}, Failure::httpStatus);
+        row("unreachable", 0, {}, Failure::network);
+        row("no network module", -3, {}, Failure::network);
+        row("timeout", 408, one("2.0"), Failure::timeout);  // 408: the server stays silent
+        row("huge", 200, QByteArray(64 * 1024, 'x'), Failure::tooLarge);
+        row("redirect to plain HTTP", 302, "http://updates.lumora.example/appcast.xml", insecure);
+        row("invalid certificate", -1, one("2.0"), Failure::certificate);
+        row("plain HTTP without the test exception", -2, one("2.0"), insecure);
 
-        row("scheduled: update found is shown", 200, newer, found, Failure::none, QStringLiteral("2.0"), 0);
-        row("scheduled: none found is silent", 200, same, upToDate, Failure::none, {}, 0);
-        row("scheduled: failure is silent", 500, {}, failed, Failure::httpStatus, {}, 0);
-        row("asked during a scheduled check: answered", 200, same, upToDate, Failure::none, {}, 2);
+        row("scheduled: update found is shown", 200, one("2.0"), none, "2.0", 0);
+        row("scheduled: none found is silent", 200, one("1.9"), none, "", 0);
+        row("scheduled: failure is silent", 500, {}, Failure::httpStatus, "", 0);
+        row("asked during a scheduled check: answered", 200, one("1.9"), none, "", 2);
     }
     void checkAgainstLoopbackServer()
     {
         QFETCH(int, status);
         QFETCH(QByteArray, body);
-        QFETCH(int, askedBy);
-        QFETCH(int, kind);
         QFETCH(int, failure);
-        QFETCH(QString, shown);
-
-        QVERIFY2(QSslSocket::supportsSsl(), "TLS backend missing");
-        LoopbackHttpServer server(status == -1 ? LoopbackHttpServer::Transport::tls : LoopbackHttpServer::Transport::plain);
-        const bool silent = status == 408;
-        server.response.status = status > 0 && !silent ? status : 200;
-        server.response.body = body;
-        server.response.silent = silent;
-        if (status == 302)
-            server.response.headers.append({"Location", body});
-        Rig rig(status == 0 ? QUrl(QStringLiteral("http://127.0.0.1:1/appcast.xml"))
-                            : server.url(QStringLiteral("/appcast.xml")));
+        QFETCH(QString, display);
+        QFETCH(int, askedBy);
+        LoopbackHttpServer server(status == -1);
+        server.status = status > 0 && status != 408 ? status : 200;
+        server.body = body;
+        server.silent = status == 408;
+        server.location = status == 302 ? body : QByteArray();
+        Rig rig(status ? server.url(QStringLiteral("/appcast.xml")) : QUrl(QStringLiteral("http://127.0.0.1:1/a")));
         rig.settings.allowLoopbackHttp = status != -2;  // HTTPS needs no exception
-        if (silent)
+        if (server.silent)
             rig.settings.timeout = 300ms;
-        Updater& updater = rig.check(askedBy == 1);
-        if (askedBy == 2)
+        if (status == -3) {
+            // Lumora still runs without it; the check fails and one warning says why.
+            http::useModuleAt({QStringLiteral("/nonexistent/lumora-network.so")});
+            QTest::ignoreMessage(QtWarningMsg, "the network module could not be loaded (lumora-network.so is not "
+                                               "installed); update checks and the install report are off");
+        }
+        Updater& updater = rig.make(false);
+        if (askedBy != 1)
+            updater.checkForUpdatesInBackground();
+        if (askedBy != 0)
             updater.checkForUpdates();
-        QTRY_COMPARE_WITH_TIMEOUT(rig.finished->size(), 1, 5000);
-        const UpdateCheckResult result = rig.last();
-        QCOMPARE(int(result.kind), kind);
+        QTRY_COMPARE(rig.finished->size(), 1);
+        http::useModuleAt({QStringLiteral(LUMORA_NETWORK_MODULE)});
+        const auto result = rig.finished->last().at(0).value<UpdateCheckResult>();
+        const bool found = !display.isEmpty();
+        QCOMPARE(int(result.kind), int(failure ? Kind::failed : found ? Kind::updateFound : Kind::upToDate));
         QCOMPARE(int(result.failure), failure);
         QCOMPARE(result.userInitiated, askedBy != 0);
-        QCOMPARE(int(server.requests.size()), status > 0 ? 1 : 0);
-        // TLS reaches the server and sends nothing over it; refused plain HTTP never connects.
-        QCOMPARE(server.connections > 0, status != 0 && status != -2);
         QVERIFY(!updater.isChecking());
+        QCOMPARE(int(server.requests.size()), int(status > 0));
 
-        UpdateWindow* window = rig.window();
-        if (shown.isEmpty()) {
-            QVERIFY(!window || !window->isVisible());
+        // A scheduled check shows only a release.
+        UpdateWindow* window = rig.controller->userDriver().window();
+        QCOMPARE(window && window->isVisible(), found || askedBy != 0);
+        if (!window || !window->isVisible())
             return;
-        }
-        QVERIFY(window && window->isVisible());
-        QCOMPARE(window->heading(), shown);
+        QCOMPARE(window->heading(), found     ? QStringLiteral("Lumora %1 is available.").arg(display)
+                                    : failure ? QStringLiteral("Lumora could not check for updates; please try again later.")
+                                              : QStringLiteral("Lumora is up to date."));
         // For a person to look at.
-        QString tag = QString::fromLatin1(QTest::currentDataTag());
-        tag.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9]+")), QStringLiteral("-"));
-        window->grab().save(QStringLiteral("%1/update-window-%2.png").arg(testOutputDir(), tag));
-        QCOMPARE(window->isShowingUpdate(), kind == int(Kind::updateFound));
-        QCOMPARE(window->downloadButton()->isVisible(), window->isShowingUpdate());
-        if (!window->isShowingUpdate())
+        window->grab().save(testOutputDir() + QStringLiteral("/update-window-%1.png").arg(QString::fromLatin1(
+                                QTest::currentDataTag()).replace(QRegularExpression(QStringLiteral("\\W+")), QStringLiteral("-"))));
+        QCOMPARE(window->downloadButton()->isVisible(), found);
+        if (!found)
             return;
         // The notes are the text of their HTML, entities and all.
         QCOMPARE(window->notes(), QStringLiteral("Starts faster & quieter."));
-        // The download button opens the page, and fetches nothing itself.
         UrlRecorder browser;
         QDesktopServices::setUrlHandler(QStringLiteral("https"), &browser, "open");
         QTest::mouseClick(window->downloadButton(), Qt::LeftButton);
         QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
         QCOMPARE(browser.opened, QList<QUrl>{QUrl(QStringLiteral("https://lumora.example/download"))});
         QVERIFY(!window->isVisible());
-        QCOMPARE(int(server.requests.size()), 1);
     }
 
     // Plain HTTP is let through only to this machine, however it is written.
-    void loopbackAddressesAreRecognised_data()
+    void onlyLoopbackTakesPlainHttp()
     {
-        QTest::addColumn<QString>("url");
-        QTest::addColumn<bool>("allowed");
         for (const char* url : {"http://127.0.0.1/a", "http://127.1.2.3:8080/a", "http://127.1/a", "http://[::1]/a",
-                                "http://[::ffff:127.0.0.1]/a", "http://localhost/a", "http://LocalHost:9/a"})
-            QTest::newRow(url) << QString::fromLatin1(url) << true;
-        for (const char* url : {"http://128.0.0.1/a", "http://[::2]/a", "http://[::ffff:10.0.0.1]/a",
-                                "http://example.com/a", "http://127.0.0.1.example.com/a", "http:///a", "http://0/a"})
-            QTest::newRow(url) << QString::fromLatin1(url) << false;
-    }
-    void loopbackAddressesAreRecognised()
-    {
-        QFETCH(QString, url);
-        QFETCH(bool, allowed);
-        QCOMPARE(NetworkPolicy::isAllowed(QUrl(url), true), allowed);
-        QVERIFY(!NetworkPolicy::isAllowed(QUrl(url), false));
+                                "http://[::ffff:127.0.0.1]/a", "http://LocalHost:9/a"})
+            QVERIFY2(NetworkPolicy::isAllowed(QUrl(QString::fromLatin1(url)), true), url);
+        for (const char* url : {"http://128.0.0.1/a", "http://[::2]/a", "http://[::ffff:10.0.0.1]/a", "http://0/a",
+                                "http://example.com/a", "http://127.0.0.1.example.com/a", "http:///a"})
+            QVERIFY2(!NetworkPolicy::isAllowed(QUrl(QString::fromLatin1(url)), true), url);
     }
 
-    // Without its network module Lumora still runs: a check the user asked
-    // for says it failed, and one warning says why.
-    void missingNetworkModuleFailsTheCheck()
-    {
-        LoopbackHttpServer server;
-        http::useModuleAt({QStringLiteral("/nonexistent/lumora-network.so")});
-        Rig rig(server.url(QStringLiteral("/appcast.xml")));
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral(
-                                               "^the network module could not be loaded \\(lumora-network.so is "
-                                               "not installed\\); update checks and the install report are off$")));
-        Updater& updater = rig.check();
-        updater.checkForUpdates();  // the warning came once
-        http::useModuleAt({QStringLiteral(LUMORA_NETWORK_MODULE)});
-        QCOMPARE(rig.finished->size(), 2);
-        QCOMPARE(int(rig.last().failure), int(Failure::network));
-        QVERIFY(!updater.isChecking());
-        QCOMPARE(server.connections, 0);
-    }
-
-    // When the first scheduled check comes, from the stored last check.
+    // The first scheduled check comes a day after the stored last one, at
+    // once if there is none, then one a day; a clock set back counts the day
+    // from now, not from a time that may lie years ahead.
     void scheduleFollowsLastCheck_data()
     {
         QTest::addColumn<QVariant>("lastCheckAgo");  // none: never checked
@@ -277,28 +225,106 @@ private Q_SLOTS:
         QFETCH(QVariant, lastCheckAgo);
         QFETCH(bool, checksAtStart);
         LoopbackHttpServer server;
-        server.response.body = feed({item(QStringLiteral("1.9"))});
+        server.body = feed({feedItem("1.9")});
         Rig rig(server.url(QStringLiteral("/appcast.xml")));
         if (lastCheckAgo.isValid())
-            rig.store->write(Updater::lastCheckKey, qint64(rig.clock.wallMs() - lastCheckAgo.toLongLong()));
-        Updater updater(rig.settings);
-        QSignalSpy finished(&updater, &Updater::checkFinished);
-        updater.startUpdater();
-        QVERIFY(updater.isStarted());
-        if (checksAtStart) {
-            QTRY_COMPARE(finished.size(), 1);
-            QCOMPARE(finished.last().at(0).value<UpdateCheckResult>().userInitiated, false);
-        } else {
+            rig.store->write(Updater::lastCheckKey, rig.clock.wallMs() - lastCheckAgo.toLongLong());
+        rig.make(true);
+        if (checksAtStart)
+            QTRY_COMPARE(rig.finished->size(), 1);
+        else
             QTest::qWait(150);
-            QCOMPARE(finished.size(), 0);
-        }
-        // A day later there is always exactly one more check.
-        const int before = int(finished.size());
+        QCOMPARE(rig.finished->size(), int(checksAtStart));
+        // A day later there is always exactly one more check, and it is recorded.
         rig.clock.advance(24 * kHour + 1);
-        QTRY_COMPARE(finished.size(), before + 1);
+        QTRY_COMPARE(rig.finished->size(), int(checksAtStart) + 1);
         QTest::qWait(100);
-        QCOMPARE(finished.size(), before + 1);
+        QCOMPARE(rig.finished->size(), int(checksAtStart) + 1);
+        QVERIFY(!rig.finished->last().at(0).value<UpdateCheckResult>().userInitiated);
         QCOMPARE(rig.store->readInt(Updater::lastCheckKey, -1), qint64(rig.clock.wallMs()));
+    }
+
+    // A scheduled finding end to end: the starting service finds a release
+    // while the user is elsewhere and posts a quiet notice in the desktop's
+    // language, not Lumora's own; a later finding replaces it. The release
+    // shows once the user comes back, by the notice or by turning to Lumora,
+    // and follows a change of language; with Lumora in front it shows at once.
+    void backgroundFindingEndToEnd()
+    {
+        NotificationRig bus;
+        const std::vector<NotificationServer::Received>& notices = bus.server.received;
+        LoopbackHttpServer server;
+        server.body = feed({feedItem("2.0", "2.1 (beta)")});
+        Rig rig(server.url(QStringLiteral("/appcast.xml")), QStringLiteral("zh-CN"));
+        rig.l10n.setCurrent(AppLanguage::english);
+        UpdateService service(bus.helper, rig.l10n, [&rig] { return rig.settings; }, [] { return false; });
+        Updater& updater = service.controller()->updater();
+        UpdateUserDriver& driver = service.controller()->userDriver();
+        // Each scheduled finding posts a notice in place of the last, and shows nothing yet.
+        const auto noticeFor = [&](size_t n) {
+            if (n > 1)
+                updater.checkForUpdatesInBackground();
+            QTRY_COMPARE(notices.size(), n);
+            QCOMPARE(notices.back().replacesId, n > 1 ? notices[0].id : 0u);
+            QTest::qWait(50);  // the server's id travels back
+            QVERIFY(!driver.window() || !driver.window()->isVisible());
+        };
+        noticeFor(1);
+        QCOMPARE(notices[0].summary, QStringLiteral("Lumora 有可用更新"));
+        QCOMPARE(notices[0].body, QStringLiteral("版本 2.1 (beta) 已可安装。"));
+        QVERIFY(!notices[0].hints.contains(QStringLiteral("sound-name")));
+        QVERIFY(notices[0].hints.value(QStringLiteral("suppress-sound")).toBool());
+        noticeFor(2);
+        bus.server.invokeAction(notices[1].id, QStringLiteral("default"));
+        QTRY_VERIFY(driver.window() && driver.window()->isVisible());
+        QCOMPARE(driver.window()->heading(), QStringLiteral("Lumora 2.1 (beta) is available."));
+        driver.window()->hide();
+        noticeFor(3);
+        driver.applicationBecameActive();
+        QTRY_VERIFY(driver.window()->isVisible());
+        rig.l10n.setCurrent(AppLanguage::chinese);
+        QTRY_COMPARE(driver.window()->heading(), QStringLiteral("Lumora 2.1 (beta) 现已推出。"));
+        // Its picture in the dark look, for a person to look at.
+        QApplication::setPalette(darkPalette());
+        QTRY_VERIFY(viewstyle::isDark(driver.window()->palette()));
+        QVERIFY(driver.window()->grab().save(testOutputDir() + QStringLiteral("/update-window-chinese-dark.png")));
+        QApplication::setPalette(lightPalette());
+
+        QVERIFY(service.standardUserDriverShouldHandleShowingScheduledUpdate({}, true));
+        driver.window()->hide();
+        updater.checkForUpdates();
+        QTRY_VERIFY(driver.window()->isVisible());
+        QTest::qWait(100);
+        QCOMPARE(notices.size(), size_t(3));
+    }
+
+    // Both menus and the settings row reach the one shared updater. This
+    // build names no feed (a test never goes on the network): each check
+    // says so, and nothing is scheduled.
+    void menusAndSettingsReachTheSharedUpdater()
+    {
+        QVERIFY(QByteArray(lumora::build::kUpdateFeed).isEmpty());
+        ShellRig rig;
+        rig.launch();
+        UpdaterController* controller = UpdateService::shared().controller();
+        QSignalSpy started(&controller->updater(), &Updater::checkStarted);
+        const QString text = rig.l10n.localized(QStringLiteral("menu.checkUpdate"));
+        for (QMenu* menu : {rig.topMenu(0), rig.delegate().statusItem()->menu()}) {
+            const QList<QAction*> items = menu->actions();
+            const auto item = std::find_if(items.begin(), items.end(), [&](QAction* a) { return a->text() == text; });
+            QVERIFY(item != items.end());
+            (*item)->trigger();
+        }
+        auto* content = qobject_cast<ContentView*>(rig.window().contentWidget());
+        QTest::mouseClick(content->gearButton(), Qt::LeftButton);
+        QTRY_VERIFY(content->settingsPopover()->isOpen());
+        QTest::mouseClick(qobject_cast<SettingsView*>(content->settingsPopover()->content())->updateRow(), Qt::LeftButton);
+        QCOMPARE(started.size(), 3);
+        for (const auto& call : started)
+            QVERIFY(call.at(0).toBool());
+        UpdateWindow* window = controller->userDriver().window();
+        QVERIFY(window && window->isVisible());
+        QCOMPARE(window->heading(), LocalizationManager::shared().localized(QStringLiteral("update.notConfigured")));
     }
 };
 
