@@ -6,30 +6,23 @@
 # adds a PulseAudio server with one null sink. Everything lives in a private
 # runtime directory, home and session bus, all removed at the end.
 set -euo pipefail
-
-kind=$1; shift
-pulse=no
+kind=$1 pulse=no
+shift
 if [[ ${1:-} == pulse ]]; then pulse=yes; shift; fi
 [[ ${1:-} == -- ]] && shift
 
 work=$(mktemp -d)
 pids=()
 stop() {
-  local pid
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+  kill "${pids[@]}" 2>/dev/null || true
+  wait "${pids[@]}" 2>/dev/null || true
   rm -rf "$work"
 }
 trap stop EXIT
-
-# Waits for `test ARGS` to hold, giving up after a minute: on a loaded
+# Waits for `ARGS` to succeed, giving up after a minute: on a loaded
 # machine mutter and the sound server take many seconds to come up.
 wait_for() {
-  local i
-  for i in $(seq 1 600); do
-    "$@" && return 0
-    sleep 0.1
-  done
+  for _ in $(seq 600); do "$@" && return 0; sleep 0.1; done
   echo "arrangement: gave up waiting for: $*" >&2
   return 1
 }
@@ -38,7 +31,6 @@ export HOME=$work/home XDG_RUNTIME_DIR=$work/run
 mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM PULSE_SERVER
-
 bus=$(dbus-daemon --session --fork --print-address=1 --print-pid=1)
 export DBUS_SESSION_BUS_ADDRESS=$(sed -n 1p <<<"$bus")
 pids+=("$(sed -n 2p <<<"$bus")")
@@ -50,38 +42,30 @@ case $kind in
     Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
     pids+=($!)
     read -r -t 60 n <"$work/display"
-    export DISPLAY=":$n"
+    export DISPLAY=":$n" QT_QPA_PLATFORM=xcb
     if [[ $kind == openbox ]]; then
       openbox --sm-disable >/dev/null 2>&1 &
       pids+=($!)
       wait_for sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"'
     fi
-    export QT_QPA_PLATFORM=xcb
     ;;
   mutter)
     mutter --headless --wayland --no-x11 --virtual-monitor 1280x800 --wayland-display=lumora-test \
       >"$work/mutter.log" 2>&1 &
     pids+=($!)
     wait_for test -S "$XDG_RUNTIME_DIR/lumora-test"
-    export WAYLAND_DISPLAY=lumora-test QT_QPA_PLATFORM=wayland
     # Full stacks, so what the Wayland libraries leave at exit is recognised
     # as theirs and suppressed; anything of ours is still reported.
-    export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}fast_unwind_on_malloc=0"
+    export WAYLAND_DISPLAY=lumora-test QT_QPA_PLATFORM=wayland \
+      ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}fast_unwind_on_malloc=0"
     ;;
-  *)
-    echo "arrangement: unknown kind $kind" >&2
-    exit 2
-    ;;
+  *) echo "arrangement: unknown kind $kind" >&2; exit 2 ;;
 esac
 
 if [[ $pulse == yes ]]; then
-  pulseaudio --daemonize=no --exit-idle-time=-1 --disallow-exit -n \
-    -L module-null-sink -L "module-native-protocol-unix auth-anonymous=1" \
-    -L module-always-sink >"$work/pulse.log" 2>&1 &
+  pulseaudio --daemonize=no --exit-idle-time=-1 --disallow-exit -n -L module-null-sink \
+    -L "module-native-protocol-unix auth-anonymous=1" -L module-always-sink >"$work/pulse.log" 2>&1 &
   pids+=($!)
   wait_for test -S "$XDG_RUNTIME_DIR/pulse/native"
 fi
-
-status=0
-"$@" || status=$?
-exit $status
+"$@"

@@ -21,13 +21,12 @@ namespace {
 bool realClick(const QWidget* widget)
 {
     const QPoint at = widget->mapToGlobal(widget->rect().center());
+    const auto move = [](QPoint to) {
+        return QStringList{"mousemove", "--sync", QString::number(to.x()), QString::number(to.y())};
+    };
     // xdotool's --sync waits for the pointer to move, which it never does
     // when it is already there: step off the spot first.
-    return QProcess::execute(QStringLiteral("xdotool"),
-                             {QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(at.x() + 1),
-                              QString::number(at.y()), QStringLiteral("mousemove"), QStringLiteral("--sync"),
-                              QString::number(at.x()), QString::number(at.y()), QStringLiteral("click"),
-                              QStringLiteral("1")}) == 0;
+    return QProcess::execute("xdotool", move(at + QPoint(1, 0)) + move(at) + QStringList{"click", "1"}) == 0;
 }
 
 // How far the window's centre is from `centre`; the frame a window manager
@@ -42,8 +41,7 @@ int offCentre(const QWidget& window, QPoint centre)
 QString motifFunctions(const QWidget& window)
 {
     QProcess xprop;
-    xprop.start(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(window.winId()),
-                                          QStringLiteral("_MOTIF_WM_HINTS")});
+    xprop.start("xprop", {"-id", QString::number(window.winId()), "_MOTIF_WM_HINTS"});
     xprop.waitForFinished();
     // "_MOTIF_WM_HINTS(_MOTIF_WM_HINTS) = 0x3, 0x24, 0x3a, 0x0, 0x0"
     const QString out = QString::fromLatin1(xprop.readAllStandardOutput());
@@ -75,7 +73,9 @@ private Q_SLOTS:
         QTest::newRow("open, second launch, expiry") << QStringList{"open", "secondLaunch", "expire"};
         QTest::newRow("open, tray click hides and shows, expiry")
             << QStringList{"open", "trayClick", "trayClick", "expire"};
-        QTest::newRow("ringing, then tray Settings…") << QStringList{"expire", "traySettings"};
+        QTest::newRow("open, minimise, second launch, expiry")
+            << QStringList{"open", "minimise", "secondLaunch", "expire"};
+        QTest::newRow("ringing, gear, tray Settings…") << QStringList{"expire", "gear", "traySettings"};
         QTest::newRow("ringing, then second launch") << QStringList{"expire", "secondLaunch"};
     }
     void popoverNeverOutlivesARaise()
@@ -100,10 +100,17 @@ private Q_SLOTS:
                 rig.timer.start();
                 rig.clock.advance(1001);
                 QTRY_VERIFY(rig.timer.isRinging);
+            } else if (step == QLatin1String("gear")) {
+                // Not over the alarm.
+                content->setShowSettings(true);
+                QVERIFY(!popover->isOpen());
             } else if (step == QLatin1String("traySettings")) {
                 rig.delegate().statusItem()->menu()->actions().at(0)->trigger();
             } else if (step == QLatin1String("secondLaunch")) {
                 rig.delegate().bringWindowToFrontWith(QString());
+            } else if (step == QLatin1String("minimise")) {
+                rig.window().showMinimized();
+                QTRY_VERIFY(!popover->isOpen());
             } else if (step == QLatin1String("trayClick")) {
                 const bool wasVisible = rig.window().isVisible();
                 rig.tray->click(TrayBackend::Click::primary);
@@ -129,56 +136,27 @@ private Q_SLOTS:
         QCOMPARE(storedSettings(rig), settingsBefore);
     }
 
-    void popoverIsNotOpenedOverTheAlarm()
-    {
-        ShellRig rig;
-        rig.armAlarm(false);
-        rig.launch();
-        auto* content = qobject_cast<ContentView*>(rig.window().contentWidget());
-        rig.timer.start();
-        rig.clock.advance(1001);
-        QTRY_VERIFY(rig.timer.isRinging);
-        ShellRig::settle();
-        content->setShowSettings(true);
-        QVERIFY(!content->settingsPopover()->isOpen());
-        rig.timer.stopRinging();
-        rig.timer.reset();
-        ShellRig::settle();
-        content->setShowSettings(true);
-        QVERIFY(content->settingsPopover()->isOpen());
-        // Minimising the window closes it too.
-        rig.window().showMinimized();
-        QTRY_VERIFY(!content->settingsPopover()->isOpen());
-    }
-
-    void dialogsOpenCentredOnTheMainWindow()
+    // Centred on the main window, or on the screen and inside it when the
+    // main window is away.
+    void dialogsOpenCentred()
     {
         ShellRig rig;
         rig.launch();
         QVERIFY(QTest::qWaitForWindowExposed(&rig.window()));
-        QScreen* screen = rig.window().screen();
-        const QRect area = screen->availableGeometry();
+        const QRect area = rig.window().screen()->availableGeometry();
         rig.window().move(area.topLeft() + QPoint(100, 80));
         QTRY_COMPARE(rig.window().pos(), area.topLeft() + QPoint(100, 80));
-
         rig.delegate().showAbout();
         AboutWindow* about = rig.delegate().aboutWindow();
         QVERIFY(QTest::qWaitForWindowExposed(about));
-        const QPoint mainCentre = rig.window().frameGeometry().center();
-        QTRY_VERIFY(offCentre(*about, mainCentre) <= 2);
+        QTRY_VERIFY(offCentre(*about, rig.window().frameGeometry().center()) <= 2);
         // Its fixed size and lone close button, as the window manager reads
         // them: moving and closing (0x4 | 0x20), nothing else.
         QCOMPARE(motifFunctions(*about), QStringLiteral("0x24"));
 
+        rig.window().hide();
         UpdateWindow update;
         update.showMessage(QStringLiteral("You are up to date."), QStringLiteral("OK"));
-        update.present(false);
-        QVERIFY(QTest::qWaitForWindowExposed(&update));
-        QTRY_VERIFY(offCentre(update, mainCentre) <= 2);
-
-        // With the main window away, on the screen instead, and inside it.
-        update.hide();
-        rig.window().hide();
         update.present(false);
         QVERIFY(QTest::qWaitForWindowExposed(&update));
         QTRY_VERIFY(offCentre(update, area.center()) <= 2);
