@@ -4,179 +4,177 @@
 #include "views/settings_switch_row.h"
 #include "views/switch_toggle.h"
 
-#include <QDBusConnection>
+#include <QDBusContext>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTimer>
+#include <cstdio>
 #include <optional>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
-QString autostartDir(const SettingsRig& r)
-{
-    return r.home.path() + QStringLiteral("/autostart");
-}
-
-QByteArray readAll(const QString& path)
+void writeFile(const QString& path, const QByteArray& bytes)
 {
     QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
 }
 
-bool writeFile(const QString& path, const QByteArray& bytes)
+// What `action` prints, through a pipe so that a file-size limit does not
+// touch it.
+QString printedBy(const std::function<void()>& action)
 {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-// desktop-file-validate's verdict, or empty when it passes.
-QString validate(const QString& path)
-{
-    QProcess p;
-    p.start(QStringLiteral("desktop-file-validate"), {path});
-    if (!p.waitForFinished(10'000))
-        return QStringLiteral("desktop-file-validate did not run");
-    const QString out = QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError()).trimmed();
-    return p.exitCode() == 0 && out.isEmpty() ? QString() : out;
-}
-
-// The real entry, with a condition that holds only while it is written.
-class GuardedLoginItem final : public LoginItem {
-public:
-    using Guard = std::function<std::shared_ptr<void>()>;
-    GuardedLoginItem(LoginItem& inner, Guard guard) : inner_(inner), guard_(std::move(guard)) {}
-
-    void setRegistered(bool on, Done done) override
-    {
-        QString error;
-        {
-            const auto held = guard_();
-            inner_.setRegistered(on, [&error](const QString& e) { error = e; });
-        }
-        done(error);
-    }
-
-private:
-    LoginItem& inner_;
-    Guard guard_;
-};
-
-void clickLaunch(SettingsRig& r)
-{
-    QTest::mouseClick(r.view->launchRow()->toggle(), Qt::LeftButton);
-    r.settle();
+    std::fflush(stdout);
+    const int saved = ::dup(STDOUT_FILENO);
+    int fds[2] = {-1, -1};
+    if (::pipe(fds) == 0 && ::dup2(fds[1], STDOUT_FILENO) >= 0)
+        action();
+    std::fflush(stdout);
+    ::dup2(saved, STDOUT_FILENO);
+    for (const int fd : {saved, fds[1]})
+        ::close(fd);
+    QFile pipe;
+    return pipe.open(fds[0], QIODevice::ReadOnly, QFileDevice::AutoCloseHandle) ? QString::fromUtf8(pipe.readAll()) : QString();
 }
 }  // namespace
 
 // The desktop's Background portal: answers every request with `response`,
 // granting autostart as `grant` says.
-class BackgroundPortalStandIn final : public QObject {
+class BackgroundPortalStandIn final : public QObject, protected QDBusContext {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Background")
 public:
-    explicit BackgroundPortalStandIn(QDBusConnection bus) : bus_(bus) {}
-
-    bool publish()
-    {
-        return bus_.registerObject(QStringLiteral("/org/freedesktop/portal/desktop"), this,
-                                   QDBusConnection::ExportAllSlots)
-               && bus_.registerService(QStringLiteral("org.freedesktop.portal.Desktop"));
-    }
-
     uint response = 0;
     bool grant = true;
     QVariantMap lastOptions;
 
 public Q_SLOTS:
-    QDBusObjectPath RequestBackground(const QString&, const QVariantMap& options, const QDBusMessage& call)
+    QDBusObjectPath RequestBackground(const QString&, const QVariantMap& options)
     {
         lastOptions = options;
-        QString sender = call.service().mid(1);
-        sender.replace(QLatin1Char('.'), QLatin1Char('_'));
         const QString handle = QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2")
-                                   .arg(sender, options.value(QStringLiteral("handle_token")).toString());
-        QTimer::singleShot(10, this, [this, handle] {
-            QDBusMessage signal = QDBusMessage::createSignal(handle, QStringLiteral("org.freedesktop.portal.Request"),
-                                                             QStringLiteral("Response"));
-            signal << response << QVariantMap{{QStringLiteral("autostart"), grant}};
-            bus_.send(signal);
-        });
+                                   .arg(message().service().mid(1).replace(QLatin1Char('.'), QLatin1Char('_')),
+                                        options.value(QStringLiteral("handle_token")).toString());
+        QDBusMessage answer = QDBusMessage::createSignal(handle, QStringLiteral("org.freedesktop.portal.Request"),
+                                                         QStringLiteral("Response"));
+        answer << response << QVariantMap{{QStringLiteral("autostart"), grant}};
+        // After the call's own reply, as a portal sends it.
+        QTimer::singleShot(0, this, [bus = connection(), answer] { bus.send(answer); });
         return QDBusObjectPath(handle);
     }
-
-private:
-    QDBusConnection bus_;
 };
 
-using Prepare = std::function<void(SettingsRig&)>;
+using Prepare = std::function<void(const QString& folder)>;
+using Guard = std::function<std::shared_ptr<void>()>;  // a condition held while switching
 Q_DECLARE_METATYPE(Prepare)
+Q_DECLARE_METATYPE(Guard)
 
 class TestLoginItem : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void registering_data()
+    // The launch switch turned over and back. Registering writes our entry
+    // over any other, in a symlinked folder too; a failure prints one line,
+    // writes nothing half and turns the switch and the setting back.
+    void launchSwitch_data()
     {
         QTest::addColumn<Prepare>("prepare");
-        QTest::newRow("fresh home") << Prepare([](SettingsRig&) {});
-        QTest::newRow("hand-written entry") << Prepare([](SettingsRig& r) {
-            QDir().mkpath(autostartDir(r));
-            writeFile(autostartDir(r) + QStringLiteral("/lumora.desktop"),
-                      "[Desktop Entry]\nType=Application\nName=Old\nExec=/old/lumora --tray\nHidden=true\n");
-        });
-        QTest::newRow("symlinked folder") << Prepare([](SettingsRig& r) {
-            QDir().mkpath(r.home.path() + QStringLiteral("/dotfiles/autostart"));
-            QFile::link(r.home.path() + QStringLiteral("/dotfiles/autostart"), autostartDir(r));
-        });
+        QTest::addColumn<bool>("startOn");
+        QTest::addColumn<Guard>("guard");
+        QTest::addColumn<bool>("fails");
+        const Prepare fresh = [](const QString&) {};
+        const Prepare entryIsAFolder = [](const QString& folder) { QDir().mkpath(folder + QStringLiteral("/lumora.desktop")); };
+        const Prepare readOnly = [](const QString& folder) {
+            QDir().mkpath(folder);
+            writeFile(folder + QStringLiteral("/lumora.desktop"), "[Desktop Entry]\n");
+            ::chmod(QFile::encodeName(QFileInfo(folder).path()).constData(), 0755);
+            ::chmod(QFile::encodeName(folder).constData(), 0555);
+        };
+        const Guard plain = [] { return nullptr; };
+        const Guard asUser = [] { return std::make_shared<UnprivilegedFileAccess>(); };
+        QTest::newRow("fresh home") << fresh << false << plain << false;
+        QTest::newRow("hand-written entry") << Prepare([](const QString& folder) {
+            QDir().mkpath(folder);
+            writeFile(folder + QStringLiteral("/lumora.desktop"), "[Desktop Entry]\nExec=/old/lumora\nHidden=true\n");
+        }) << false << plain << false;
+        QTest::newRow("symlinked folder") << Prepare([](const QString& folder) {
+            QDir().mkpath(QFileInfo(folder).path() + QStringLiteral("/dotfiles"));
+            QFile::link(QFileInfo(folder).path() + QStringLiteral("/dotfiles"), folder);
+        }) << false << plain << false;
         // Turning off what was never registered succeeds.
-        QTest::newRow("stored on, never registered") << Prepare([](SettingsRig& r) {
-            r.timer.setLaunchAtLogin(true);
-            r.open();
-        });
+        QTest::newRow("stored on, never registered") << fresh << true << plain << false;
+        QTest::newRow("folder cannot be made") << Prepare([](const QString& folder) { writeFile(folder, "a file"); })
+                                               << false << plain << true;
+        QTest::newRow("entry is a folder, on") << entryIsAFolder << false << plain << true;
+        QTest::newRow("entry is a folder, off") << entryIsAFolder << true << plain << true;
+        QTest::newRow("read-only folder, on") << readOnly << false << asUser << true;
+        QTest::newRow("read-only folder, off") << readOnly << true << asUser << true;
+        QTest::newRow("disk full") << fresh << false << Guard([] { return std::make_shared<FileSizeLimit>(8); }) << true;
     }
-    void registering()
+    void launchSwitch()
     {
         QFETCH(Prepare, prepare);
+        QFETCH(bool, startOn);
+        QFETCH(Guard, guard);
+        QFETCH(bool, fails);
         SettingsRig r;
-        prepare(r);
-        const bool symlinked = QFileInfo(autostartDir(r)).isSymLink();
-        const QString entry = autostartDir(r) + QStringLiteral("/lumora.desktop");
-        const bool first = !r.timer.launchAtLogin();
-        StdoutCapture out;
-        for (bool on : {first, !first}) {
-            clickLaunch(r);
-            QCOMPARE(QFileInfo::exists(entry), on);
-            QVERIFY(!on || readAll(entry).contains("\nExec=/usr/bin/lumora\n"));
-            QCOMPARE(on ? validate(entry) : QString(), QString());
-            QCOMPARE(QFileInfo(autostartDir(r)).isSymLink(), symlinked);
-            QCOMPARE(r.home.openStore()->readBool(TimerManager::launchAtLoginKey, !on), on);
-            QCOMPARE(r.view->launchRow()->toggle()->isChecked(), on);
+        r.timer.setLaunchAtLogin(startOn);
+        r.open();
+        const QString folder = r.home.path() + QStringLiteral("/autostart");
+        const QString entry = folder + QStringLiteral("/lumora.desktop");
+        prepare(folder);
+        const bool symlinked = QFileInfo(folder).isSymLink();
+        const QByteArray before = r.readAll(entry);
+        // The last line printed (a failing settings file may warn before it).
+        const QRegularExpression failureLine(QStringLiteral("(^|\n)%1[^\n]{5,}\n\\z").arg(
+            QRegularExpression::escape(QString::fromUtf8(SettingsView::loginItemFailure))));
+        for (const bool on : {!startOn, startOn}) {
+            const QString printed = printedBy([&] {
+                const auto held = guard();
+                QTest::mouseClick(r.view->launchRow()->toggle(), Qt::LeftButton);
+                r.settle();
+            });
+            ::chmod(QFile::encodeName(folder).constData(), 0755);
+            const bool now = on != fails;
+            QCOMPARE(r.timer.launchAtLogin(), now);
+            QCOMPARE(r.view->launchRow()->toggle()->isChecked(), now);
+            QCOMPARE(r.home.openStore()->readBool(TimerManager::launchAtLoginKey, !now), now);
+            if (fails) {
+                QVERIFY2(failureLine.match(printed).hasMatch(), qPrintable(printed));
+                QCOMPARE(r.readAll(entry), before);
+                return;
+            }
+            QCOMPARE(printed, QString());
+            QCOMPARE(r.readAll(entry), on ? XdgAutostart::entryFor(QStringLiteral("/usr/bin/lumora")) : QByteArray());
+            QCOMPARE(QFileInfo(folder).isSymLink(), symlinked);
         }
-        QCOMPARE(out.release(), QString());
     }
 
-    // Exec= quoted and escaped as desktop entries want it; a path that no
-    // quoting can carry gives no entry at all.
+    // Exec= quoted and escaped as desktop entries want it, passing the
+    // validator; a path that no quoting can carry gives no entry at all.
     void programPathsNeedingQuotes()
     {
         TempConfigHome home;
         const std::pair<QString, QByteArray> rows[] = {
+            {QStringLiteral("/usr/bin/lumora"), "/usr/bin/lumora"},
             {QStringLiteral("/opt/My Apps/lumora"), "\"/opt/My Apps/lumora\""},
             {QStringLiteral("/opt/a\"b$c/lumora"), "\"/opt/a\\\\\"b\\\\$c/lumora\""},
             {QStringLiteral("/opt/100%/lumora"), "/opt/100%%/lumora"},
             {QStringLiteral("/opt/计时/lumora"), QStringLiteral("\"/opt/计时/lumora\"").toUtf8()}};
         for (const auto& [program, exec] : rows) {
-            XdgAutostart item(program);
             QString error = QStringLiteral("not called");
-            item.setRegistered(true, [&](const QString& e) { error = e; });
+            XdgAutostart(program).setRegistered(true, [&](const QString& e) { error = e; });
             QCOMPARE(error, QString());
-            const QByteArray entry = readAll(XdgAutostart::entryPath());
+            const QByteArray entry = SettingsRig::readAll(XdgAutostart::entryPath());
             QVERIFY2(entry.contains("\nExec=" + exec + "\n"), entry.constData());
-            QCOMPARE(validate(XdgAutostart::entryPath()), QString());
+            QProcess validator;
+            validator.setProcessChannelMode(QProcess::MergedChannels);
+            validator.start(QStringLiteral("desktop-file-validate"), {XdgAutostart::entryPath()});
+            QVERIFY(validator.waitForFinished(10'000));
+            QCOMPARE(validator.readAll() + QByteArray::number(validator.exitCode()), QByteArray("0"));
         }
         QVERIFY(XdgAutostart::entryFor(QStringLiteral("/opt/line\nbreak")).isEmpty());
     }
@@ -187,15 +185,17 @@ private Q_SLOTS:
     void backgroundPortal()
     {
         PrivateBus bus;
-        QVERIFY(bus.isRunning());
-        BackgroundPortalStandIn portal(bus.connect(QStringLiteral("portal")));
+        QDBusConnection portalBus = bus.connect(QStringLiteral("portal"));
+        BackgroundPortalStandIn portal;
         PortalAutostart item(bus.connect(QStringLiteral("lumora")));
         std::optional<QString> error;
         const auto done = [&error](const QString& e) { error = e; };
         item.setRegistered(true, done);
         QTRY_VERIFY(error.has_value());
         QVERIFY(!error->isEmpty());
-        QVERIFY(portal.publish());
+        QVERIFY(portalBus.registerObject(QStringLiteral("/org/freedesktop/portal/desktop"), &portal,
+                                         QDBusConnection::ExportAllSlots)
+                && portalBus.registerService(QStringLiteral("org.freedesktop.portal.Desktop")));
         // (on, the portal's response and grant, succeeds)
         const std::tuple<bool, uint, bool, bool> rows[] = {
             {true, 0, true, true}, {false, 0, false, true}, {true, 1, false, false}, {true, 0, false, false}, {true, 2, false, false}};
@@ -209,61 +209,6 @@ private Q_SLOTS:
             QCOMPARE(portal.lastOptions.value(QStringLiteral("autostart")).toBool(), on);
             QCOMPARE(portal.lastOptions.value(QStringLiteral("commandline")).toStringList(), QStringList{QStringLiteral("lumora")});
         }
-    }
-
-    void failuresRevertAndPrintOneLine_data()
-    {
-        QTest::addColumn<Prepare>("prepare");
-        QTest::addColumn<bool>("turningOn");
-        QTest::addColumn<bool>("limitFileSize");
-        QTest::addColumn<bool>("unprivileged");
-        const Prepare folderIsAFile = [](SettingsRig& r) { writeFile(autostartDir(r), "not a folder"); };
-        const Prepare entryIsAFolder = [](SettingsRig& r) { QDir().mkpath(autostartDir(r) + QStringLiteral("/lumora.desktop")); };
-        const Prepare readOnlyFolder = [](SettingsRig& r) {
-            QDir().mkpath(autostartDir(r));
-            writeFile(autostartDir(r) + QStringLiteral("/lumora.desktop"), "[Desktop Entry]\n");
-            ::chmod(QFile::encodeName(r.home.path()).constData(), 0755);
-            ::chmod(QFile::encodeName(autostartDir(r)).constData(), 0555);
-        };
-        QTest::newRow("folder cannot be made") << folderIsAFile << true << false << false;
-        QTest::newRow("entry is a folder, on") << entryIsAFolder << true << false << false;
-        QTest::newRow("entry is a folder, off") << entryIsAFolder << false << false << false;
-        QTest::newRow("read-only folder, on") << readOnlyFolder << true << false << true;
-        QTest::newRow("read-only folder, off") << readOnlyFolder << false << false << true;
-        QTest::newRow("disk full") << Prepare([](SettingsRig&) {}) << true << true << false;
-    }
-    void failuresRevertAndPrintOneLine()
-    {
-        QFETCH(Prepare, prepare);
-        QFETCH(bool, turningOn);
-        QFETCH(bool, limitFileSize);
-        QFETCH(bool, unprivileged);
-        SettingsRig r;
-        GuardedLoginItem item(r.loginItem, [=]() -> std::shared_ptr<void> {
-            if (unprivileged)
-                return std::make_shared<UnprivilegedFileAccess>();
-            if (limitFileSize)
-                return std::make_shared<FileSizeLimit>(8);
-            return nullptr;
-        });
-        r.timer.setLaunchAtLogin(!turningOn);
-        r.open(&item);
-        prepare(r);
-        const QString entry = autostartDir(r) + QStringLiteral("/lumora.desktop");
-        const QByteArray before = readAll(entry);
-        StdoutCapture out;
-        clickLaunch(r);
-        const QString printed = out.release();
-        ::chmod(QFile::encodeName(autostartDir(r)).constData(), 0755);
-
-        // One line: the failure and a reason after it.
-        const QRegularExpression line(QStringLiteral("^%1[^\n]{5,}\n\\z").arg(QRegularExpression::escape(QString::fromUtf8(SettingsView::loginItemFailure))));
-        QVERIFY2(line.match(printed).hasMatch(), qPrintable(printed));
-        QCOMPARE(r.timer.launchAtLogin(), !turningOn);
-        QCOMPARE(r.home.openStore()->readBool(TimerManager::launchAtLoginKey, turningOn), !turningOn);
-        QCOMPARE(r.view->launchRow()->toggle()->isChecked(), !turningOn);
-        // Nothing written half.
-        QCOMPARE(readAll(entry), before);
     }
 };
 
