@@ -22,7 +22,6 @@ public:
     QByteArray body, location;
     bool silent = false;
     std::vector<Request> requests;
-    int connections = 0;
 
 private:
     void onReadable(QTcpSocket* socket);
