@@ -1,21 +1,17 @@
 #pragma once
 
 #include <QDBusConnection>
-#include <QDBusContext>
-#include <QDBusMessage>
 #include <QObject>
 #include <QStringList>
 #include <QVariantMap>
 #include <vector>
 
 // A small org.freedesktop.Notifications server for tests: it records every
-// call and can fail, stay silent, or send the signals a real server sends.
-class NotificationServer final : public QObject, protected QDBusContext {
+// call and sends the signals a real server sends.
+class NotificationServer final : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
 public:
-    enum class Behaviour { answer, error, silent };
-
     struct Received {
         QString appName;
         uint replacesId;
@@ -27,25 +23,56 @@ public:
         uint id;
     };
 
-    explicit NotificationServer(QDBusConnection bus, QStringList capabilities = defaultCapabilities());
-    ~NotificationServer() override;
+    // The bus name, which is also the interface's.
+    static inline const QString name = QStringLiteral("org.freedesktop.Notifications");
+    static inline const QString path = QStringLiteral("/org/freedesktop/Notifications");
 
-    static QStringList defaultCapabilities();
-    bool isRegistered() const { return registered_; }
+    explicit NotificationServer(QDBusConnection bus, QStringList capabilities = defaultCapabilities())
+        : bus_(std::move(bus)), capabilities_(std::move(capabilities))
+    {
+        bus_.registerObject(path, this,
+                            QDBusConnection::ExportScriptableSlots | QDBusConnection::ExportScriptableSignals);
+        bus_.registerService(name);
+    }
+    ~NotificationServer() override
+    {
+        bus_.unregisterService(name);
+        bus_.unregisterObject(path);
+    }
 
-    Behaviour behaviour = Behaviour::answer;
+    static QStringList defaultCapabilities() { return {"body", "actions", "sound"}; }
+
     std::vector<Received> received;
     std::vector<uint> closed;
     int capabilityQueries = 0;
 
-    void invokeAction(uint id, const QString& key, const QString& token = {});
+    void invokeAction(uint id, const QString& key, const QString& token = {})
+    {
+        if (!token.isEmpty())
+            Q_EMIT ActivationToken(id, token);
+        Q_EMIT ActionInvoked(id, key);
+    }
 
 public Q_SLOTS:
     Q_SCRIPTABLE uint Notify(const QString& appName, uint replacesId, const QString& appIcon,
                              const QString& summary, const QString& body, const QStringList& actions,
-                             const QVariantMap& hints, int timeout);
-    Q_SCRIPTABLE void CloseNotification(uint id);
-    Q_SCRIPTABLE QStringList GetCapabilities();
+                             const QVariantMap& hints, int timeout)
+    {
+        Q_UNUSED(appIcon);
+        const uint id = replacesId ? replacesId : nextId_++;
+        received.push_back({appName, replacesId, summary, body, actions, hints, timeout, id});
+        return id;
+    }
+    Q_SCRIPTABLE void CloseNotification(uint id)
+    {
+        closed.push_back(id);
+        Q_EMIT NotificationClosed(id, 3);
+    }
+    Q_SCRIPTABLE QStringList GetCapabilities()
+    {
+        ++capabilityQueries;
+        return capabilities_;
+    }
 
 Q_SIGNALS:
     Q_SCRIPTABLE void ActionInvoked(uint id, const QString& actionKey);
@@ -53,11 +80,7 @@ Q_SIGNALS:
     Q_SCRIPTABLE void NotificationClosed(uint id, uint reason);
 
 private:
-    bool misbehave();
-
     QDBusConnection bus_;
     QStringList capabilities_;
-    bool registered_ = false;
     uint nextId_ = 1;
-    std::vector<QDBusMessage> unanswered_;
 };

@@ -2,10 +2,8 @@
 
 #include <QDBusConnection>
 #include <QDBusContext>
-#include <QDBusMessage>
 #include <QObject>
 #include <QStringList>
-#include <vector>
 
 // A small org.kde.StatusNotifierWatcher for tests: it records every item that
 // registers, and can stay silent as a hung panel would.
@@ -17,28 +15,48 @@ class StatusNotifierWatcher final : public QObject, protected QDBusContext {
 public:
     enum class Behaviour { answer, silent };
 
-    explicit StatusNotifierWatcher(QDBusConnection bus, Behaviour behaviour = Behaviour::answer);
-    ~StatusNotifierWatcher() override;
-
-    bool isRegistered() const { return registered_; }
+    explicit StatusNotifierWatcher(QDBusConnection bus, Behaviour behaviour = Behaviour::answer)
+        : bus_(std::move(bus)), behaviour_(behaviour)
+    {
+        bus_.registerObject(path, this,
+                            QDBusConnection::ExportScriptableContents | QDBusConnection::ExportAllProperties);
+        bus_.registerService(service);
+    }
+    ~StatusNotifierWatcher() override
+    {
+        bus_.unregisterService(service);
+        bus_.unregisterObject(path);
+    }
 
     // Every registration, in order, as the item sent it.
     QStringList items;
     // Whether a panel stands behind this watcher.
     bool hostRegistered = true;
     // A panel comes up and registers with this watcher.
-    void announceHost();
+    void announceHost()
+    {
+        hostRegistered = true;
+        Q_EMIT StatusNotifierHostRegistered();
+    }
 
 public Q_SLOTS:
-    Q_SCRIPTABLE void RegisterStatusNotifierItem(const QString& service);
+    Q_SCRIPTABLE void RegisterStatusNotifierItem(const QString& item)
+    {
+        items.append(item);
+        if (behaviour_ == Behaviour::silent)
+            setDelayedReply(true);  // and never answered
+        else
+            Q_EMIT StatusNotifierItemRegistered(item);
+    }
 
 Q_SIGNALS:
     Q_SCRIPTABLE void StatusNotifierItemRegistered(const QString& service);
     Q_SCRIPTABLE void StatusNotifierHostRegistered();
 
 private:
+    static inline const QString service = QStringLiteral("org.kde.StatusNotifierWatcher");
+    static inline const QString path = QStringLiteral("/StatusNotifierWatcher");
+
     QDBusConnection bus_;
     Behaviour behaviour_;
-    bool registered_ = false;
-    std::vector<QDBusMessage> unanswered_;
 };

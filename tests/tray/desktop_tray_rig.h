@@ -4,17 +4,14 @@
 #include "platform/desktop_tray_backend.h"
 #include "platform/status_notifier_backend.h"
 
-#include <QDBusConnection>
 #include <QPointer>
-#include <memory>
 
 // The desktop's tray as the application makes it, on `bus`: our
 // StatusNotifierItem when a watcher is there, else a recording stand-in for
 // the system tray. `item` and `fallback` follow the last of each it made.
 inline std::unique_ptr<DesktopTrayBackend> makeDesktopTray(const QDBusConnection& bus,
                                                            QPointer<StatusNotifierBackend>& item,
-                                                           QPointer<FakeTrayBackend>* fallback = nullptr,
-                                                           int* fallbacksMade = nullptr)
+                                                           QPointer<FakeTrayBackend>* fallback = nullptr)
 {
     return std::make_unique<DesktopTrayBackend>(
         bus,
@@ -23,12 +20,10 @@ inline std::unique_ptr<DesktopTrayBackend> makeDesktopTray(const QDBusConnection
             item = b.get();
             return b;
         },
-        [fallback, fallbacksMade] {
+        [fallback] {
             auto b = std::make_unique<FakeTrayBackend>();
             if (fallback)
                 *fallback = b.get();
-            if (fallbacksMade)
-                ++*fallbacksMade;
             return b;
         });
 }

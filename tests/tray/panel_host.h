@@ -1,13 +1,12 @@
 #pragma once
 
 #include "platform/dbus_tray_types.h"
+#include "platform/status_notifier_backend.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
-#include <QList>
+#include <QDBusVariant>
 #include <QObject>
-#include <QString>
-#include <QVariant>
 
 // The panel's side of a StatusNotifierItem, as a test plays it: method calls
 // and property reads (never blocking, so an item in this process can answer)
@@ -22,28 +21,35 @@ public:
 
     QDBusMessage call(const QString& path, const QString& interface, const QString& method,
                       const QVariantList& args = {});
-    QDBusMessage itemCall(const QString& method, const QVariantList& args = {});
-    QDBusMessage menuCall(const QString& method, const QVariantList& args = {});
-    QDBusMessage menuEvent(int id, const QString& event = QStringLiteral("clicked"));
+    QDBusMessage itemCall(const QString& method, const QVariantList& args = {})
+    {
+        return call(StatusNotifierBackend::itemPath, itemInterface, method, args);
+    }
+    QDBusMessage menuCall(const QString& method, const QVariantList& args = {})
+    {
+        return call(StatusNotifierBackend::menuPath, menuInterface, method, args);
+    }
+    QDBusMessage menuEvent(int id, const QString& event = QStringLiteral("clicked"))
+    {
+        return menuCall(QStringLiteral("Event"), {id, event, QVariant::fromValue(QDBusVariant(0)), 0u});
+    }
     // The whole menu, every property; empty on an error.
     DBusMenuLayoutItem layout();
     // Properties.Get; an error reply gives an invalid QVariant.
     QVariant itemProperty(const QString& name);
-    QVariantMap allItemProperties();
 
     // Returns once every signal sent before it has been recorded.
     void sync();
-    // The names of the signals recorded, sorted.
-    QStringList heard() const;
+    // The names of the signals recorded from the `from`th on, sorted.
+    QStringList heard(qsizetype from = 0) const;
     QList<QVariantList> arguments(const QString& member) const;
-    void forget() { received_.clear(); }
 
     const QString service;
+    QList<QDBusMessage> received;
 
 private Q_SLOTS:
-    void record(const QDBusMessage& message);
+    void record(const QDBusMessage& message) { received.append(message); }
 
 private:
     QDBusConnection bus_;
-    QList<QDBusMessage> received_;
 };
