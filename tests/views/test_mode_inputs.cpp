@@ -1,41 +1,174 @@
 #include "view_rig.h"
 
+#include "platform/app_notification_center.h"
+#include "views/control_section.h"
 #include "views/custom_input.h"
 #include "views/custom_stepper_field.h"
 #include "views/flat_button.h"
+#include "views/mode_selector.h"
 #include "views/number_field.h"
 #include "views/preset_grid.h"
 #include "views/progress_ring.h"
+#include "views/ringing_overlay.h"
+#include "views/settings_popover.h"
 #include "views/target_time_input.h"
 
+#include <QLabel>
+#include <QScreen>
 #include <limits>
 #include <tuple>
 
+using Setup = std::function<void(ViewRig&)>;
+Q_DECLARE_METATYPE(Setup)
+
+namespace {
+// Types `text` over what the field holds, as a user does.
+void retype(NumberField* f, const char* text)
+{
+    f->setFocus();
+    f->selectAll();
+    QTest::keyClick(f, Qt::Key_Backspace);
+    QTest::keyClicks(f, QString::fromLatin1(text));
+}
+}  // namespace
+
+// The timer window driven by mouse and typing: its states, the settings
+// popover and each mode's inputs.
 class TestModeInputs : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void presetCards()
+    void windowStates_data()
+    {
+        QTest::addColumn<Setup>("setup");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("shown");  // enabled controls, then the ringing card's parts
+        // Every state reached by mouse, as a user gets there.
+        const auto click = [](QWidget* w) {
+            QTest::mouseClick(w, Qt::LeftButton);
+            ViewRig::settle();
+        };
+        const auto run = [click](ViewRig& r, qint64 ms) {
+            click(r.view->presetGrid()->cards().at(0));
+            click(r.view->controlSection()->primaryButton());
+            r.clock.advance(ms);
+            QTRY_COMPARE(r.timer.remainingSeconds.get(), qint64(qMax(0, 60 - int(ms / 1000))));
+            r.settle();
+        };
+        const auto pause = [run, click](ViewRig& r) {
+            run(r, 5000);
+            click(r.view->controlSection()->pauseButton());
+        };
+        const auto ring = [run](ViewRig& r, bool restart) {
+            r.timer.setShowRestartOnExpire(restart);
+            run(r, 61'000);
+            QTRY_VERIFY(r.view->ringingOverlay()->stopButton()->isVisible());
+        };
+        // Hidden, the window does no work, not even when it rings; shown, it
+        // is current at once, not a turn later.
+        const auto hidden = [run](ViewRig& r, qint64 ms) {
+            run(r, 1000);
+            r.view->hide();
+            r.clock.advance(ms);
+            QTRY_VERIFY(r.timer.isRinging || r.timer.remainingSeconds.get() == 59 - ms / 1000);
+            r.settle();
+            QVERIFY(!r.view->ringingOverlay()->isPulsing());
+            r.view->show();
+        };
+        const QString ringing = QStringLiteral("primary reset segments card pulse");
+        QTest::newRow("idle") << Setup([](ViewRig&) {}) << "Countdown Timer" << "primary segments gear";
+        QTest::newRow("running") << Setup([run](ViewRig& r) { run(r, 2000); }) << "Counting down \u00b7 00:58"
+                                 << "pause reset gear";
+        // A card only selects, so one chosen while counting leaves it alone.
+        QTest::newRow("card chosen while running") << Setup([run, click](ViewRig& r) {
+            run(r, 2000);
+            click(r.view->presetGrid()->cards().back());
+            QCOMPARE(r.timer.selectedPresetMinutes.get(), qint64(60));
+        }) << "Counting down \u00b7 00:58" << "pause reset gear";
+        QTest::newRow("paused") << Setup(pause) << "Paused \u00b7 00:55" << "primary reset gear";
+        // The same mode again is no change; another resets.
+        QTest::newRow("paused, same mode") << Setup([pause](ViewRig& r) {
+            pause(r);
+            r.timer.mode = TimerMode::preset;
+            r.settle();
+        }) << "Paused \u00b7 00:55" << "primary reset gear";
+        QTest::newRow("paused, other mode") << Setup([pause](ViewRig& r) {
+            pause(r);
+            r.timer.mode = TimerMode::custom;
+            r.settle();
+        }) << "Countdown Timer" << "primary segments gear";
+        QTest::newRow("paused, language switched") << Setup([pause](ViewRig& r) {
+            pause(r);
+            r.l10n.setCurrent(AppLanguage::chinese);
+            r.settle();
+        }) << "\u5df2\u6682\u505c \u00b7 00:55" << "primary reset gear";
+        QTest::newRow("ringing") << Setup([ring](ViewRig& r) { ring(r, false); }) << "Time's up!" << ringing;
+        QTest::newRow("ringing, restart offered") << Setup([ring](ViewRig& r) { ring(r, true); }) << "Time's up!"
+                                                  << ringing + QStringLiteral(" restart");
+        const auto end = [ring, click](ViewRig& r, bool restart) {
+            ring(r, true);
+            click(restart ? r.view->ringingOverlay()->restartButton() : r.view->ringingOverlay()->stopButton());
+            QTRY_VERIFY(!r.view->ringingOverlay()->isVisible());
+        };
+        QTest::newRow("stopped") << Setup([end](ViewRig& r) { end(r, false); }) << "Countdown Timer" << "primary segments gear";
+        QTest::newRow("restarted") << Setup([end](ViewRig& r) { end(r, true); }) << "Counting down \u00b7 01:00"
+                                   << "pause reset gear";
+        QTest::newRow("hidden while counting") << Setup([hidden](ViewRig& r) { hidden(r, 5000); })
+                                               << "Counting down \u00b7 00:54" << "pause reset gear";
+        QTest::newRow("hidden as it rang") << Setup([hidden](ViewRig& r) { hidden(r, 61'000); }) << "Time's up!" << ringing;
+    }
+    void windowStates()
+    {
+        QFETCH(Setup, setup);
+        ViewRig r;
+        setup(r);
+        ControlSection* c = r.view->controlSection();
+        RingingOverlay* o = r.view->ringingOverlay();
+        QTEST(r.view->header()->text(), "title");
+        QCOMPARE(r.view->ring()->state(), ProgressRing::stateOf(r.timer));
+        QStringList shown;
+        for (const auto& [name, on] : {std::pair{"primary", c->primaryButton()->isEnabled()},
+                                       std::pair{"pause", c->pauseButton()->isEnabled()},
+                                       std::pair{"reset", c->resetButton()->isEnabled()},
+                                       std::pair{"segments", r.view->modeSelector()->segment(TimerMode::custom)->isEnabled()},
+                                       std::pair{"gear", r.view->gearButton()->isEnabled()},
+                                       std::pair{"card", o->isVisibleTo(r.view.get())}, std::pair{"pulse", o->isPulsing()},
+                                       std::pair{"restart", o->restartButton()->isVisibleTo(r.view.get())}})
+            if (on)
+                shown << QLatin1String(name);
+        QTEST(shown.join(QLatin1Char(' ')), "shown");
+        // The primary button tells start, continue and stop apart.
+        const QString expected = r.timer.isRinging ? r.l10n.localized("control.stopRinging") : r.timer.startButtonTitle();
+        QCOMPARE(c->primaryButton()->text(), expected);
+        QCOMPARE(c->primaryButton()->tint(), r.timer.isRinging ? FlatButton::Tint::red : FlatButton::Tint::accent);
+        // The bell pulses within its peak, and rests once the ringing ends.
+        QTRY_VERIFY(o->isPulsing() ? o->bellScale() > 1.02 : o->bellScale() == 1.0);
+        QVERIFY(o->bellScale() <= RingingOverlay::pulsePeak + 1e-9);
+    }
+
+    // The gear opens the settings under itself, kept on screen; the menu's
+    // Settings opens them too, and leaves them open when they are.
+    void settingsPopover()
     {
         ViewRig r;
-        PresetGrid* g = r.view->presetGrid();
-        // The lone last card, on a fourth row, spans the row of three.
-        QCOMPARE(g->rowCount(), 4);
-        FlatButton* first = g->cards().front();
-        FlatButton* last = g->cards().back();
-        QCOMPARE(last->text(), QStringLiteral("60"));
-        QVERIFY(last->width() > 3 * first->width());
-        QVERIFY(g->cards().at(3)->isSelected());  // 10 at launch
-        QTest::mouseClick(last, Qt::LeftButton);
-        QCOMPARE(r.timer.selectedPresetMinutes.get(), qint64(60));
-        r.settle();
-        QVERIFY(last->isSelected() && !g->cards().at(3)->isSelected());
-        // A card chosen while running changes only the selection.
-        r.startPreset(1, 2000);
-        QVERIFY(first->isEnabled());
-        QTest::mouseClick(g->cards().at(1), Qt::LeftButton);
-        QCOMPARE(r.timer.selectedPresetMinutes.get(), qint64(3));
-        QVERIFY(r.timer.isRunning);
-        QCOMPARE(r.timer.totalSeconds.get(), qint64(60));
+        ContentView* v = r.view.get();
+        v->gearButton()->click();
+        const QRect gear(v->gearButton()->mapToGlobal(QPoint(0, 0)), v->gearButton()->size());
+        QCOMPARE(v->settingsPopover()->pos(), SettingsPopover::placement(gear, v->screen()->availableGeometry()));
+        for (int round = 0; round < 2; ++round) {
+            AppNotificationCenter::defaultCenter().post(AppNotificationCenter::openSettings);
+            r.settle();
+            QVERIFY(v->showSettings());
+            v->setShowSettings(false);
+            QVERIFY(!v->showSettings());
+        }
+        // Under the gear's right edge, inside the screen; above it when
+        // there is no room below, and against the bottom when none above.
+        const std::pair<QRect, QPoint> placements[] = {{QRect(600, 100, 28, 28), QPoint(628 - 300, 132)},
+                                                       {QRect(10, 100, 28, 28), QPoint(0, 132)},
+                                                       {QRect(600, 700, 28, 28), QPoint(328, 700 - 4 - 590)},
+                                                       {QRect(600, 300, 28, 28), QPoint(328, 800 - 590)}};
+        for (const auto& [anchor, expected] : placements)
+            QCOMPARE(SettingsPopover::placement(anchor, QRect(0, 0, 1280, 800)), expected);
     }
 
     // The chips add to what is there, up to 999:59 and without carrying
@@ -64,32 +197,29 @@ private Q_SLOTS:
     {
         ViewRig r;
         r.timer.mode = TimerMode::custom;
-        // (minutes field, value, minus and plus enabled, value after each)
         CustomInput* c = r.view->customInput();
+        // (minutes field, value, minus and plus enabled, value after each)
         const std::tuple<bool, qint64, bool, bool, qint64, qint64> rows[] = {
             {true, 0, false, true, 0, 1},   {true, 999, true, false, 998, 999}, {true, 1500, true, false, 1499, 1500},
             {true, -5, false, true, -5, -4}, {false, 59, true, false, 58, 59},  {false, 30, true, true, 29, 31}};
         for (const auto& [minutes, value, minus, plus, afterMinus, afterPlus] : rows) {
             auto& prop = minutes ? r.timer.customMinutes : r.timer.customSeconds;
             CustomStepperField* f = minutes ? c->minutesField() : c->secondsField();
-            prop = value;
-            r.settle();
-            QCOMPARE(std::pair(f->minusButton()->isEnabled(), f->plusButton()->isEnabled()), std::pair(minus, plus));
-            f->minusButton()->click();
-            QCOMPARE(prop.get(), afterMinus);
-            prop = value;
-            r.settle();
-            f->plusButton()->click();
-            QCOMPARE(prop.get(), afterPlus);
+            for (FlatButton* b : {f->minusButton(), f->plusButton()}) {
+                prop = value;
+                r.settle();
+                QCOMPARE(std::pair(f->minusButton()->isEnabled(), f->plusButton()->isEnabled()), std::pair(minus, plus));
+                b->click();
+                QCOMPARE(prop.get(), b == f->minusButton() ? afterMinus : afterPlus);
+            }
         }
         // Running or paused, none of it can be changed.
         r.timer.customMinutes = 5;
         r.timer.start();
-        r.pause();
-        for (QWidget* w : std::initializer_list<QWidget*>{c->minutesField()->minusButton(), c->minutesField()->plusButton(),
-                                                          c->minutesField()->field(), c->secondsField()->plusButton(),
-                                                          c->secondsField()->field(), c->chip(0), c->chip(1), c->chip(2)})
-            QVERIFY2(!w->isEnabled(), qPrintable(w->objectName()));
+        r.timer.pause();
+        r.settle();
+        for (QWidget* w : c->findChildren<QWidget*>())
+            QVERIFY2(!w->isEnabled() || !(w->focusPolicy() & Qt::TabFocus), qPrintable(w->objectName()));
     }
 
     // What is typed is stored as it goes, out of range included; what is
@@ -109,10 +239,7 @@ private Q_SLOTS:
         for (const auto& [typed, stored, shown] : rows) {
             r.timer.customMinutes = 7;
             r.settle();
-            f->setFocus();
-            f->selectAll();
-            QTest::keyClick(f, Qt::Key_Backspace);
-            QTest::keyClicks(f, QString::fromLatin1(typed));
+            retype(f, typed);
             QCOMPARE(r.timer.customMinutes.get(), stored);
             f->clearFocus();
             Q_EMIT f->editingFinished();
@@ -125,71 +252,50 @@ private Q_SLOTS:
     // Whole numbers in the user's locale, its grouping allowed anywhere.
     void parseInLocale()
     {
-        // (locale, text, parsed, value)
+        // (locale, text, value)
         const std::tuple<const char*, const char*, std::optional<qint64>> rows[] = {
-            {"en_US", "1,500", 1500},
-            {"de_DE", "1.500", 1500},
-            {"en_US", "1,50", 150},
-            {"en_US", "99999999999999999999", std::nullopt},
-            {"C", "-9223372036854775808", std::numeric_limits<qint64>::min()},
-            {"C", "  42 ", 42},
-            {"C", "4x", std::nullopt}};
-        for (const auto& [locale, text, value] : rows) {
-            const auto parsed = NumberField::parse(QString::fromLatin1(text), QLocale(QString::fromLatin1(locale)));
-            QVERIFY2(parsed == value, text);
-        }
+            {"en_US", "1,500", 1500}, {"de_DE", "1.500", 1500}, {"en_US", "1,50", 150},
+            {"en_US", "99999999999999999999", std::nullopt}, {"C", "-9223372036854775808", std::numeric_limits<qint64>::min()},
+            {"C", "  42 ", 42}, {"C", "4x", std::nullopt}};
+        for (const auto& [locale, text, value] : rows)
+            QVERIFY2(NumberField::parse(QString::fromLatin1(text), QLocale(QString::fromLatin1(locale))) == value, text);
     }
 
+    // Until Time, the fake clock at 10:00:00: the same time is tomorrow, an
+    // hour beyond the clock counts as 23, an emptied box as the 0 its
+    // placeholder shows. Idle, the length and the read-out follow the clock;
+    // counting, the fields lock and the length is what is left.
     void targetLength()
     {
-        // The fake clock stands at 10:00:00 local time.
         ViewRig r;
         r.timer.mode = TimerMode::targetTime;
         r.settle();
         TargetTimeInput* t = r.view->targetTimeInput();
-        const auto type = [&](NumberField* f, const QString& text) {
-            f->setFocus();
-            f->selectAll();
-            QTest::keyClick(f, Qt::Key_Backspace);
-            QTest::keyClicks(f, text);
+        const auto type = [&](const char* hour, const char* minute) {
+            retype(t->hourField(), hour);
+            retype(t->minuteField(), minute);
             r.settle();
         };
-        // (field: 0 hour / 1 minute, typed, length shown) in turn; the same
-        // time is tomorrow, beyond the clock counts as 23:mm, an emptied box
-        // as the 0 its placeholder shows.
-        const struct { int field; const char* typed; const char* length; } steps[] = {
-            {0, "10", nullptr}, {1, "30", "30min 0s"}, {1, "0", "24h 0min 0s"}, {0, "25", "13h 0min 0s"},
-            {1, "59", nullptr}, {1, "", "13h 0min 0s"}, {0, "123456", nullptr}, {0, "25", "13h 0min 0s"}};
-        for (const auto& step : steps) {
-            NumberField* f = step.field ? t->minuteField() : t->hourField();
-            type(f, QString::fromLatin1(step.typed));
-            QVERIFY2(f->showsWholeText(), step.typed);
-            if (step.length)
-                QCOMPARE(t->lengthText(), QString::fromLatin1(step.length));
+        // (hour, minute, length shown)
+        const std::tuple<const char*, const char*, const char*> steps[] = {
+            {"10", "30", "30min 0s"}, {"10", "0", "24h 0min 0s"}, {"25", "59", "13h 59min 0s"}, {"25", "", "13h 0min 0s"}};
+        for (const auto& [hour, minute, length] : steps) {
+            type(hour, minute);
+            QCOMPARE(t->lengthText(), QString::fromLatin1(length));
         }
-        QVERIFY(t->hintText().isEmpty());
-        QCOMPARE(r.timer.targetHour.get(), qint64(25));
-        QCOMPARE(r.timer.targetMinute.get(), qint64(0));
+        QCOMPARE(std::pair(r.timer.targetHour.get(), r.timer.targetMinute.get()), std::pair(qint64(25), qint64(0)));
         QVERIFY(t->minuteField()->text().isEmpty());
-        // Idle in this mode the length and the ring's read-out follow the clock.
-        QVERIFY(t->isRefreshing());
-        for (const auto& [ms, length, display] : {std::tuple{5000, "12h 59min 55s", "12:59:55"}, std::tuple{20'000, "12h 59min 35s", "12:59:35"}}) {
+        for (const auto& [ms, length, display] :
+             {std::tuple{5000, "12h 59min 55s", "12:59:55"}, std::tuple{20'000, "12h 59min 35s", "12:59:35"}}) {
             r.clock.advance(ms);
             QTRY_COMPARE(t->lengthText(), QString::fromLatin1(length));
             QCOMPARE(r.view->ring()->state().display, QString::fromLatin1(display));
         }
-        // While counting it shows what is left and the fields lock.
-        type(t->hourField(), QStringLiteral("10"));
-        type(t->minuteField(), QStringLiteral("1"));
-        QCOMPARE(t->lengthText(), QStringLiteral("35s"));
+        type("10", "1");
         r.timer.start();
-        r.settle();
-        QVERIFY(!t->hourField()->isEnabled());
-        QVERIFY(!t->isRefreshing());
-        QCOMPARE(t->lengthText(), TargetTimeInput::formatDuration(r.timer.remainingSeconds, r.l10n));
-        r.timer.mode = TimerMode::preset;
-        r.settle();
-        QVERIFY(!t->isRefreshing());
+        r.clock.advance(5000);
+        QTRY_COMPARE(t->lengthText(), QStringLiteral("30s"));
+        QVERIFY(!t->hourField()->isEnabled() && !t->isRefreshing());
     }
 };
 
