@@ -14,11 +14,7 @@ public:
     bool isAvailable() const override { return available_; }
     void show() override { shown = true; }
     void setTitle(const QString& t) override { title = t; }
-    void setProgress(TrayState s, double f) override
-    {
-        state = s;
-        fraction = f;
-    }
+    void setProgress(TrayState s, double f) override { state = s; fraction = f; }
     void setMenu(QMenu* m) override { menu = m; }
 
     void click(Click c) { Q_EMIT clicked(c); }

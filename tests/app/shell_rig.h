@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QMenuBar>
+#include <QSignalSpy>
 #include <QTest>
 
 // The whole shell on test services: a private config home, a fake clock and
@@ -40,12 +41,9 @@ struct ShellRig {
     // Shows the window and waits for the launch sequence it starts.
     void launch()
     {
-        bool finished = false;
-        QObject context;
-        QObject::connect(&delegate(), &AppDelegate::launchStepFinished, &context,
-                         [&finished](const QString& step) { finished = step == QLatin1String("languageSubscription"); });
+        QSignalSpy steps(&delegate(), &AppDelegate::launchStepFinished);
         app->launch();
-        QTRY_VERIFY(finished);
+        QTRY_VERIFY(!steps.isEmpty() && steps.last().at(0).toString() == QLatin1String("languageSubscription"));
         settle();
     }
 
@@ -70,14 +68,6 @@ struct ShellRig {
 
     // The main menu's top-level menu with that position.
     QMenu* topMenu(int index) const { return window().mainMenu()->actions().at(index)->menu(); }
-
-    static int liveStatusMenus()
-    {
-        int n = 0;
-        for (QWidget* w : QApplication::topLevelWidgets())
-            n += w->objectName() == QLatin1String("StatusMenu");
-        return n;
-    }
 
     TempConfigHome home;
     std::unique_ptr<DefaultsStore> store = home.openStore();

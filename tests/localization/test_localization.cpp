@@ -12,7 +12,8 @@
 class TestLocalization : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    // Both compiled tables answer every key, format texts with exactly one %1.
+    // Both compiled tables answer every key, format texts with exactly one
+    // %1; the desktop's languages pick a table.
     void tablesAnswerEveryKey()
     {
         TempConfigHome home;
@@ -30,53 +31,42 @@ private Q_SLOTS:
         }
         QCOMPARE(l10n.localized(QStringLiteral("ring.stop")), QStringLiteral("停止"));
         QCOMPARE(l10n.localized(QStringLiteral("no.such.key")), QStringLiteral("no.such.key"));
-    }
 
-    void systemLanguageResolution()
-    {
         const std::pair<QStringList, const char*> cases[] = {
-            {{QStringLiteral("zh-CN")}, "zh-Hans"}, {{QStringLiteral("zh-Hans-CN")}, "zh-Hans"},
-            {{QStringLiteral("en-GB")}, "en"},      {{QStringLiteral("de-DE"), QStringLiteral("zh")}, "zh-Hans"},
-            {{QStringLiteral("fr-FR")}, "en"},      {{}, "en"}};
+            {{"zh-CN"}, "zh-Hans"}, {{"zh-Hans-CN"}, "zh-Hans"}, {{"en-GB"}, "en"},
+            {{"de-DE", "zh"}, "zh-Hans"}, {{"fr-FR"}, "en"}, {{}, "en"}};
         for (const auto& [preferred, table] : cases)
             QCOMPARE(LocalizationManager::tableForLanguages(preferred), QString::fromLatin1(table));
     }
 
     // A launch on a Chinese desktop: what it makes of the stored choice, and
     // that a good one costs no write (the language is stored at every launch).
-    void launchReadsTheStoredChoice_data()
-    {
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<QString>("stored");  // appLanguage afterwards
-        QTest::addColumn<QString>("reset");
-        QTest::addColumn<bool>("rewritten");
-        QTest::newRow("first launch") << QByteArray() << "system" << "重置" << true;
-        QTest::newRow("bad value repaired") << QByteArray("[General]\nappLanguage=English\n") << "system" << "重置"
-                                            << true;
-        QTest::newRow("english kept") << QByteArray("[General]\nAppleLanguages=en\nappLanguage=english\n")
-                                      << "english" << "Reset" << false;
-        QTest::newRow("system kept") << QByteArray("[General]\nappLanguage=system\n") << "system" << "重置" << false;
-    }
     void launchReadsTheStoredChoice()
     {
-        QFETCH(QByteArray, file);
-        QFETCH(QString, stored);
-        QFETCH(QString, reset);
-        QFETCH(bool, rewritten);
-        TempConfigHome home;
-        if (!file.isEmpty()) {
-            QDir().mkpath(home.path() + QStringLiteral("/lumora"));
-            QFile f(home.settingsFile());
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(file);
+        const struct {
+            QByteArray file;
+            const char* stored;
+            const char* reset;
+            bool rewritten;
+        } rows[] = {{{}, "system", "重置", true},
+                    {"[General]\nappLanguage=English\n", "system", "重置", true},
+                    {"[General]\nAppleLanguages=en\nappLanguage=english\n", "english", "Reset", false},
+                    {"[General]\nappLanguage=system\n", "system", "重置", false}};
+        for (const auto& row : rows) {
+            TempConfigHome home;
+            if (!row.file.isEmpty()) {
+                QDir().mkpath(home.path() + QStringLiteral("/lumora"));
+                QFile f(home.settingsFile());
+                QVERIFY(f.open(QIODevice::WriteOnly) && f.write(row.file) == row.file.size());
+            }
+            const quint64 before = fileIdentity(home.settingsFile());
+            auto store = home.openStore();
+            LocalizationManager l10n(*store, {QStringLiteral("zh-CN")});
+            QCOMPARE(rawValue(l10n.current.get()), QString::fromUtf8(row.stored));
+            QCOMPARE(l10n.localized(QStringLiteral("control.reset")), QString::fromUtf8(row.reset));
+            QCOMPARE(fileIdentity(home.settingsFile()) != before, row.rewritten);
+            QCOMPARE(home.openStore()->readString(LocalizationManager::appLanguageKey, {}), QString::fromUtf8(row.stored));
         }
-        const quint64 before = fileIdentity(home.settingsFile());
-        auto store = home.openStore();
-        LocalizationManager l10n(*store, {QStringLiteral("zh-CN")});
-        QCOMPARE(rawValue(l10n.current.get()), stored);
-        QCOMPARE(l10n.localized(QStringLiteral("control.reset")), reset);
-        QCOMPARE(fileIdentity(home.settingsFile()) != before, rewritten);
-        QCOMPARE(home.openStore()->readString(LocalizationManager::appLanguageKey, {}), stored);
     }
 
     // A choice is stored with the language list Qt's own texts follow, and
@@ -84,14 +74,10 @@ private Q_SLOTS:
     void choiceIsStoredAndKept()
     {
         TempConfigHome home;
-        const std::pair<AppLanguage, QStringList> choices[] = {{AppLanguage::english, {QStringLiteral("en")}},
-                                                               {AppLanguage::chinese, {QStringLiteral("zh-Hans")}},
-                                                               {AppLanguage::system, {}}};
+        const std::pair<AppLanguage, QStringList> choices[] = {
+            {AppLanguage::english, {"en"}}, {AppLanguage::chinese, {"zh-Hans"}}, {AppLanguage::system, {}}};
         for (const auto& [language, list] : choices) {
-            {
-                auto store = home.openStore();
-                LocalizationManager(*store, {QStringLiteral("en")}).setCurrent(language);
-            }
+            LocalizationManager(*home.openStore(), {QStringLiteral("en")}).setCurrent(language);
             auto store = home.openStore();
             QCOMPARE(store->readStringList(LocalizationManager::appleLanguagesKey), list);
             QCOMPARE(LocalizationManager(*store, {QStringLiteral("en")}).current.get(), language);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDBusConnection>
+#include <QDBusMessage>
 #include <QDBusVariant>
 #include <QObject>
 
@@ -12,17 +13,36 @@ public:
     explicit PortalStandIn(QDBusConnection bus) : bus_(bus) {}
 
     // Puts the portal on the bus under its well-known name.
-    bool publish();
+    bool publish()
+    {
+        return bus_.registerObject(path(), this, QDBusConnection::ExportAllSlots)
+               && bus_.registerService(QStringLiteral("org.freedesktop.portal.Desktop"));
+    }
     // Changes the scheme (0 none, 1 dark, 2 light) and says so on the bus.
-    void setScheme(uint value);
+    void setScheme(uint value)
+    {
+        scheme = value;
+        QDBusMessage signal = QDBusMessage::createSignal(path(), QStringLiteral("org.freedesktop.portal.Settings"),
+                                                         QStringLiteral("SettingChanged"));
+        signal << QStringLiteral("org.freedesktop.appearance") << QStringLiteral("color-scheme")
+               << QVariant::fromValue(QDBusVariant(value));
+        bus_.send(signal);
+    }
 
     uint scheme = 0;
     int reads = 0;
 
 public Q_SLOTS:
     // As older portals answer: the value wrapped once more.
-    QDBusVariant Read(const QString& nameSpace, const QString& key);
+    QDBusVariant Read(const QString& nameSpace, const QString& key)
+    {
+        ++reads;
+        if (nameSpace != QLatin1String("org.freedesktop.appearance") || key != QLatin1String("color-scheme"))
+            return QDBusVariant(QString());
+        return QDBusVariant(QVariant::fromValue(QDBusVariant(scheme)));
+    }
 
 private:
+    static QString path() { return QStringLiteral("/org/freedesktop/portal/desktop"); }
     QDBusConnection bus_;
 };
