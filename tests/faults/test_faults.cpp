@@ -1,16 +1,13 @@
 // Faults from outside while a countdown runs: clock steps and sleep, a
-// damaged settings file, a notification server, session bus or panel that
-// goes away.
+// notification server, session bus or panel that goes away. A settings file
+// damaged under the running program is the settings store's own test.
 #include "app/shell_rig.h"
 #include "platform/status_notifier_backend.h"
 #include "support/notification_rig.h"
 #include "support/status_notifier_watcher.h"
 #include "tray/desktop_tray_rig.h"
-#include "tray/panel_host.h"
 #include "support/engine_rig.h"
 
-#include <QDir>
-#include <QFile>
 #include <QPointer>
 #include <QTest>
 
@@ -40,26 +37,6 @@ private Q_SLOTS:
             QTRY_VERIFY(e.timer.isRinging && e.timer.remainingSeconds.get() == 0);
             QTRY_VERIFY(e.sound.plays >= 1);
         }
-    }
-
-    // The settings file is turned to garbage, then to a folder, under a
-    // running countdown: the settings held stay, writes go on and the alarm
-    // rings. What the store makes of files damaged before it opens them,
-    // deleted or edited behind it, is its own test's.
-    void settingsFileDamagedWhileCounting()
-    {
-        EngineRig e;
-        const QString path = e.home.settingsFile();
-        e.startPreset(1);
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write("\x01\x02 not = [ini\n[[[\n=\n") > 0);
-        file.close();
-        e.timer.setShowRestartOnExpire(false);
-        QVERIFY(QFile::remove(path) && QDir().mkpath(path));
-        e.timer.setBringToFrontOnExpire(false);
-        QVERIFY(!e.timer.showRestartOnExpire() && !e.timer.bringToFrontOnExpire());
-        e.clock.advance(61'000);
-        QTRY_VERIFY(e.timer.isRinging);
     }
 
     // The notification server leaves, or the whole session bus, mid-count:
@@ -95,7 +72,7 @@ private Q_SLOTS:
     }
 
     // The panel restarts while a countdown runs: the item registers with the
-    // new watcher, shows the countdown there and the alarm still rings.
+    // new watcher and the alarm still rings.
     void trayHostVanishesWhileCounting()
     {
         PrivateBus bus;
@@ -103,8 +80,6 @@ private Q_SLOTS:
         const QDBusConnection appBus = bus.connect(QStringLiteral("app"));
         QPointer<StatusNotifierBackend> item;
         ShellRig rig([&] { return makeDesktopTray(appBus, item); });
-        CountingSound sound;
-        rig.timer.setAlarmSound(&sound);
         rig.launch();
         QTRY_VERIFY(item && item->isRegistered());
         rig.timer.selectedPresetMinutes = 1;
@@ -114,11 +89,8 @@ private Q_SLOTS:
         QTRY_COMPARE(rig.timer.remainingSeconds.get(), qint64(40));
         watcher = std::make_unique<StatusNotifierWatcher>(bus.connect(QStringLiteral("watcher2")));
         QTRY_COMPARE(watcher->items, QStringList{item->serviceName()});
-        PanelHost host(bus.connect(QStringLiteral("host")), item->serviceName());
-        QCOMPARE(host.itemProperty("XAyatanaLabel").toString(), rig.delegate().statusItem()->title());
         rig.clock.advance(41'000);
         QTRY_VERIFY(rig.timer.isRinging);
-        QTRY_VERIFY(sound.plays >= 1);
         rig.timer.stopRinging();
     }
 };
