@@ -62,9 +62,7 @@ private Q_SLOTS:
         QCOMPARE(r.timer.mode.get(), TimerMode::custom);
         QCOMPARE(focus(), modes->segment(TimerMode::custom));
         CustomInput* custom = v->customInput();
-        r.timer.customMinutes = 1;
-        r.timer.customSeconds = 1;
-        ViewRig::settle();
+        r.play(QStringLiteral("custom=1:1"));
         const CustomStepperField* mins = custom->minutesField();
         const CustomStepperField* secs = custom->secondsField();
         walk({mins->minusButton(), mins->field(), mins->plusButton(), secs->minusButton(), secs->field(),
@@ -204,7 +202,7 @@ private Q_SLOTS:
             };
             check(r.view->controlSection()->primaryButton(), "start");
             check(r.view->findChild<FlatButton*>(QStringLiteral("preset.10")), "card");
-            r.ring();
+            r.play(QStringLiteral("preset.1 control.primary +61000"));
             check(r.view->ringingOverlay()->stopButton(), "stop");
         }
     }

@@ -18,9 +18,6 @@
 #include <limits>
 #include <tuple>
 
-using Setup = std::function<void(ViewRig&)>;
-Q_DECLARE_METATYPE(Setup)
-
 namespace {
 // Types `text` over what the field holds, as a user does.
 void retype(NumberField* f, const char* text)
@@ -37,94 +34,47 @@ void retype(NumberField* f, const char* text)
 class TestModeInputs : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // Every state reached by mouse, as a user gets there.
     void windowStates_data()
     {
-        QTest::addColumn<Setup>("setup");
+        QTest::addColumn<QString>("steps");
         QTest::addColumn<QString>("title");
-        QTest::addColumn<QString>("shown");  // enabled controls, then the ringing card's parts
-        // Every state reached by mouse, as a user gets there.
-        const auto click = [](QWidget* w) {
-            QTest::mouseClick(w, Qt::LeftButton);
-            ViewRig::settle();
-        };
-        const auto run = [click](ViewRig& r, qint64 ms) {
-            click(r.view->presetGrid()->cards().at(0));
-            click(r.view->controlSection()->primaryButton());
-            r.clock.advance(ms);
-            QTRY_COMPARE(r.timer.remainingSeconds.get(), qint64(qMax(0, 60 - int(ms / 1000))));
-            r.settle();
-        };
-        const auto pause = [run, click](ViewRig& r) {
-            run(r, 5000);
-            click(r.view->controlSection()->pauseButton());
-        };
-        const auto ring = [run](ViewRig& r, bool restart) {
-            r.timer.setShowRestartOnExpire(restart);
-            run(r, 61'000);
-            QTRY_VERIFY(r.view->ringingOverlay()->stopButton()->isVisible());
-        };
-        // Hidden, the window does no work, not even when it rings; shown, it
-        // is current at once, not a turn later.
-        const auto hidden = [run](ViewRig& r, qint64 ms) {
-            run(r, 1000);
-            r.view->hide();
-            r.clock.advance(ms);
-            QTRY_VERIFY(r.timer.isRinging || r.timer.remainingSeconds.get() == 59 - ms / 1000);
-            r.settle();
-            QVERIFY(!r.view->ringingOverlay()->isPulsing());
-            r.view->show();
-        };
+        QTest::addColumn<QString>("shown");  // controls enabled, then the ringing card's parts
+        const QString run = QStringLiteral("preset.1 control.primary ");
+        const QString paused = run + QStringLiteral("+5000 control.pause ");
+        const QString rang = QStringLiteral("restart=1 ") + run + QStringLiteral("+61000 ");
         const QString ringing = QStringLiteral("primary reset segments card pulse");
-        QTest::newRow("idle") << Setup([](ViewRig&) {}) << "Countdown Timer" << "primary segments gear";
-        QTest::newRow("running") << Setup([run](ViewRig& r) { run(r, 2000); }) << "Counting down \u00b7 00:58"
-                                 << "pause reset gear";
+        QTest::newRow("idle") << QString() << "Countdown Timer" << "primary segments gear";
+        QTest::newRow("running") << run + "+2000" << "Counting down \u00b7 00:58" << "pause reset gear";
         // A card only selects, so one chosen while counting leaves it alone.
-        QTest::newRow("card chosen while running") << Setup([run, click](ViewRig& r) {
-            run(r, 2000);
-            click(r.view->presetGrid()->cards().back());
-            QCOMPARE(r.timer.selectedPresetMinutes.get(), qint64(60));
-        }) << "Counting down \u00b7 00:58" << "pause reset gear";
-        QTest::newRow("paused") << Setup(pause) << "Paused \u00b7 00:55" << "primary reset gear";
+        QTest::newRow("card chosen while running") << run + "+2000 preset.60" << "Counting down \u00b7 00:58"
+                                                   << "pause reset gear";
+        QTest::newRow("paused") << paused << "Paused \u00b7 00:55" << "primary reset gear";
         // The same mode again is no change; another resets.
-        QTest::newRow("paused, same mode") << Setup([pause](ViewRig& r) {
-            pause(r);
-            r.timer.mode = TimerMode::preset;
-            r.settle();
-        }) << "Paused \u00b7 00:55" << "primary reset gear";
-        QTest::newRow("paused, other mode") << Setup([pause](ViewRig& r) {
-            pause(r);
-            r.timer.mode = TimerMode::custom;
-            r.settle();
-        }) << "Countdown Timer" << "primary segments gear";
-        QTest::newRow("paused, language switched") << Setup([pause](ViewRig& r) {
-            pause(r);
-            r.l10n.setCurrent(AppLanguage::chinese);
-            r.settle();
-        }) << "\u5df2\u6682\u505c \u00b7 00:55" << "primary reset gear";
-        QTest::newRow("ringing") << Setup([ring](ViewRig& r) { ring(r, false); }) << "Time's up!" << ringing;
-        QTest::newRow("ringing, restart offered") << Setup([ring](ViewRig& r) { ring(r, true); }) << "Time's up!"
-                                                  << ringing + QStringLiteral(" restart");
-        const auto end = [ring, click](ViewRig& r, bool restart) {
-            ring(r, true);
-            click(restart ? r.view->ringingOverlay()->restartButton() : r.view->ringingOverlay()->stopButton());
-            QTRY_VERIFY(!r.view->ringingOverlay()->isVisible());
-        };
-        QTest::newRow("stopped") << Setup([end](ViewRig& r) { end(r, false); }) << "Countdown Timer" << "primary segments gear";
-        QTest::newRow("restarted") << Setup([end](ViewRig& r) { end(r, true); }) << "Counting down \u00b7 01:00"
-                                   << "pause reset gear";
-        QTest::newRow("hidden while counting") << Setup([hidden](ViewRig& r) { hidden(r, 5000); })
-                                               << "Counting down \u00b7 00:54" << "pause reset gear";
-        QTest::newRow("hidden as it rang") << Setup([hidden](ViewRig& r) { hidden(r, 61'000); }) << "Time's up!" << ringing;
+        QTest::newRow("paused, same mode") << paused + "mode=preset" << "Paused \u00b7 00:55" << "primary reset gear";
+        QTest::newRow("paused, other mode") << paused + "mode=custom" << "Countdown Timer" << "primary segments gear";
+        QTest::newRow("paused, language switched") << paused + "zh" << "\u5df2\u6682\u505c \u00b7 00:55"
+                                                   << "primary reset gear";
+        QTest::newRow("ringing") << "restart=0 " + run + "+61000" << "Time's up!" << ringing;
+        QTest::newRow("ringing, restart offered") << rang << "Time's up!" << ringing + " restart";
+        QTest::newRow("stopped") << rang + "ring.stop" << "Countdown Timer" << "primary segments gear";
+        QTest::newRow("restarted") << rang + "ring.restart" << "Counting down \u00b7 01:00" << "pause reset gear";
+        // Shown again, the window is current at once, not a turn later.
+        QTest::newRow("hidden while counting") << run + "+1000 hide +5000 show" << "Counting down \u00b7 00:54"
+                                               << "pause reset gear";
+        QTest::newRow("hidden as it rang") << run + "+1000 hide +60000 show" << "Time's up!" << ringing + " restart";
     }
     void windowStates()
     {
-        QFETCH(Setup, setup);
+        QFETCH(QString, steps);
         ViewRig r;
-        setup(r);
+        r.play(steps);
         ControlSection* c = r.view->controlSection();
         RingingOverlay* o = r.view->ringingOverlay();
         QTEST(r.view->header()->text(), "title");
         QCOMPARE(r.view->ring()->state(), ProgressRing::stateOf(r.timer));
+        // The card's entrance and exit run their course.
+        QTRY_VERIFY(r.timer.isRinging ? o->stopButton()->isVisible() : !o->isVisible());
         QStringList shown;
         for (const auto& [name, on] : {std::pair{"primary", c->primaryButton()->isEnabled()},
                                        std::pair{"pause", c->pauseButton()->isEnabled()},
@@ -136,6 +86,8 @@ private Q_SLOTS:
             if (on)
                 shown << QLatin1String(name);
         QTEST(shown.join(QLatin1Char(' ')), "shown");
+        if (steps.contains(QLatin1String("preset.60")))
+            QCOMPARE(r.timer.selectedPresetMinutes.get(), qint64(60));
         // The primary button tells start, continue and stop apart.
         const QString expected = r.timer.isRinging ? r.l10n.localized("control.stopRinging") : r.timer.startButtonTitle();
         QCOMPARE(c->primaryButton()->text(), expected);

@@ -13,9 +13,6 @@
 #include <QPainter>
 #include <cmath>
 
-using Setup = std::function<void(ViewRig&)>;
-Q_DECLARE_METATYPE(Setup)
-
 namespace {
 bool colourful(const QColor& c)
 {
@@ -46,58 +43,34 @@ private Q_SLOTS:
     // for review and checked where a fault would show.
     void states_data()
     {
-        QTest::addColumn<Setup>("setup");
+        QTest::addColumn<QString>("steps");
         QTest::addColumn<bool>("dark");
         QTest::addColumn<AppLanguage>("language");
-        const auto custom = [](ViewRig& r, qint64 minutes, qint64 seconds) {
-            r.timer.mode = TimerMode::custom;
-            r.timer.customMinutes = minutes;
-            r.timer.customSeconds = seconds;
-            ViewRig::settle();  // the mode change resets, after which a start may come
-        };
-        const auto target = [](ViewRig& r, qint64 hour, qint64 minute) {
-            r.timer.mode = TimerMode::targetTime;
-            r.timer.targetHour = hour;
-            r.timer.targetMinute = minute;
-            ViewRig::settle();
-        };
-        const QList<QPair<const char*, Setup>> states{
-            {"idle-preset", [](ViewRig&) {}},
-            {"idle-custom", [custom](ViewRig& r) { custom(r, 12, 30); }},
-            {"idle-target", [target](ViewRig& r) { target(r, 11, 45); }},
-            {"idle-long-values", [custom](ViewRig& r) { custom(r, 1500, 1234567890123456789); }},
-            {"idle-long-target", [target](ViewRig& r) { target(r, 123456, 7); }},
-            {"running-preset", [](ViewRig& r) { r.startPreset(1, 20'000); }},
-            {"running-target", [target](ViewRig& r) {
-                target(r, 10, 3);
-                r.timer.start();
-                r.clock.advance(60'000);
-                QTRY_COMPARE(r.timer.remainingSeconds.get(), qint64(120));
-            }},
-            {"paused-custom", [custom](ViewRig& r) {
-                custom(r, 2, 0);
-                r.timer.start();
-                r.clock.advance(90'000);
-                QTRY_COMPARE(r.timer.remainingSeconds.get(), qint64(30));
-                r.timer.pause();
-            }},
-            {"ringing-stop", [](ViewRig& r) { r.timer.setShowRestartOnExpire(false); r.ring(); }},
-            {"ringing-restart", [](ViewRig& r) { r.timer.setShowRestartOnExpire(true); r.ring(); }},
-        };
-        for (const auto& [name, setup] : states)
+        const std::pair<const char*, const char*> states[] = {
+            {"idle-preset", ""},
+            {"idle-custom", "mode=custom custom=12:30"},
+            {"idle-target", "mode=targetTime target=11:45"},
+            {"idle-long-values", "mode=custom custom=1500:1234567890123456789"},
+            {"idle-long-target", "mode=targetTime target=123456:7"},
+            {"running-preset", "preset.1 control.primary +20000"},
+            {"running-target", "mode=targetTime target=10:3 control.primary +60000"},
+            {"paused-custom", "mode=custom custom=2:0 control.primary +90000 control.pause"},
+            {"ringing-stop", "restart=0 preset.1 control.primary +61000"},
+            {"ringing-restart", "restart=1 preset.1 control.primary +61000"}};
+        for (const auto& [name, steps] : states)
             for (bool dark : {false, true})
                 for (AppLanguage lang : {AppLanguage::english, AppLanguage::chinese})
-                    QTest::addRow("%s-%s-%s", name, dark ? "dark" : "light", qPrintable(rawValue(lang))) << setup << dark << lang;
+                    QTest::addRow("%s-%s-%s", name, dark ? "dark" : "light", qPrintable(rawValue(lang)))
+                        << QString::fromLatin1(steps) << dark << lang;
     }
     void states()
     {
-        QFETCH(Setup, setup);
+        QFETCH(QString, steps);
         QFETCH(bool, dark);
         QFETCH(AppLanguage, language);
         QApplication::setPalette(dark ? darkPalette() : lightPalette());
         ViewRig r(language);
-        setup(r);
-        r.settle();
+        r.play(steps);
         // Let the overlay's entrance and the arc's glide finish.
         QTRY_VERIFY(!r.timer.isRinging || r.view->ringingOverlay()->stopButton()->isVisible());
         QTRY_COMPARE(r.view->ring()->drawnProgress(), r.view->ring()->state().progress);
@@ -162,13 +135,11 @@ private Q_SLOTS:
             QCOMPARE(ring->drawnProgress() < next, glides);
             QTRY_COMPARE(ring->drawnProgress(), next);
         }
-        r.startPreset(1, 1000);
+        r.play(QStringLiteral("preset.1 control.primary +1000"));
         const QColor running = ring->statusDotColor();
-        r.timer.pause();
-        r.settle();
+        r.play(QStringLiteral("control.pause"));
         QVERIFY(running != ring->statusDotColor());
-        r.timer.reset();
-        r.ring();
+        r.play(QStringLiteral("control.reset control.primary +61000"));
         QCOMPARE(ring->ringGradientColors().first(), ring->statusDotColor());
         QVERIFY(ring->ringGradientColors().first().red() > 200);
     }
