@@ -37,79 +37,62 @@ QString nextLine(QProcess& p)
 class TestCommandLine : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void commands_data()
-    {
-        QTest::addColumn<QString>("before");
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<int>("code");
-        QTest::addColumn<QString>("output");  // all of stdout on success, the start of the stderr line otherwise
-        QTest::addColumn<QString>("after");   // the state and total length after the command
-        // The state after is the one before and the total what it implies, unless given.
-        const auto row = [](const char* before, const char* line, int code, const char* output,
-                            const char* after = nullptr, qint64 total = -1) {
-            const QString state = QString::fromLatin1(after ? after : before);
-            if (total < 0)
-                total = state == QLatin1String("idle") ? 0 : state == QLatin1String("ringing") ? 1 : 1500;
-            QTest::addRow("%s: %s", before, line) << QString::fromLatin1(before)
-                                                  << QString::fromLatin1(line).split(QLatin1Char(' ')) << code
-                                                  << QString::fromUtf8(output) << state + QLatin1Char(' ') + QString::number(total);
-        };
-        const char* notRunning = "lumora: Lumora is not running.";
-        row("absent", "status", 3, notRunning, "idle");
-        row("absent", "pause", 3, notRunning, "idle");
-        row("idle", "status", 0, "idle 10:00\n");
-        row("running", "status", 0, "running 24:59\n");
-        row("ringing", "status", 0, "ringing\n");
-        // "text" and "class" are what status bars read.
-        row("running", "status --json", 0,
-            R"({"class":"running","mode":"custom","remaining":1499,"state":"running","text":"running 24:59","total":1500})"
-            "\n");
-        row("idle", "start 999m59s", 0, "", "running", 59'999);
-        row("ringing", "start 5m", 0, "", "running", 300);
-        row("idle", "start --until 10:30", 0, "", "running", 1800);
-        row("idle", "start --until 10:00", 0, "", "running", 86'400);  // now is tomorrow
-        row("running", "start 5m", 1, "lumora: A countdown is running; pause or reset it first.");
-        row("paused", "start 5m", 1, "lumora: A countdown is paused; resume or reset it first.");
-        row("idle", "start abc", 1, "lumora: \"abc\" is not a length");
-        row("idle", "start", 1, "lumora: start takes one");
-        row("running", "pause", 0, "", "paused");
-        row("idle", "pause", 1, "lumora: No countdown is running.");
-        row("paused", "resume", 0, "", "running");
-        row("running", "resume", 1, "lumora: No countdown is paused.");
-        row("running", "toggle", 0, "", "paused");
-        row("paused", "toggle", 0, "", "running");
-        row("idle", "toggle", 1, "lumora: No countdown");
-        row("running", "reset", 0, "", "idle");
-        row("ringing", "stop", 0, "", "idle");
-        row("idle", "stop", 1, "lumora: Nothing is ringing.");
-        row("idle", "frobnicate", 1, "lumora: unknown command");
-        row("running", "pause --json", 1, "lumora: --json");
-        // Dashed arguments of Lumora's own are commands, not a window to open.
-        row("idle", "--version", 0, "lumora 0.1.0\n");
-    }
+    // Each command in the states it meets: its exit status, its output (all
+    // of stdout on success, the start of the one stderr line otherwise), and
+    // the state and total length it leaves.
     void commands()
     {
-        QFETCH(QString, before);
-        QFETCH(QStringList, arguments);
-        QFETCH(int, code);
-        QFETCH(QString, output);
-        QFETCH(QString, after);
-        TimerBusRig rig;
-        QVERIFY(rig.bus.isRunning());
-        rig.enter(before);
-        QProcess p;
-        startLumora(p, rig, arguments);
-        QVERIFY(await([&p] { return p.state() == QProcess::NotRunning; }));
-        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(p.exitCode(), code);
-        const QString out = QString::fromUtf8(p.readAllStandardOutput());
-        const QString err = QString::fromUtf8(p.readAllStandardError());
-        QCOMPARE(code == 0 ? err : out, QString());
-        if (code == 0)
-            QCOMPARE(out, output);
-        else
-            QVERIFY2(err.startsWith(output) && err.count(QLatin1Char('\n')) == 1, qPrintable(err));
-        QCOMPARE(rig.timerInterface->state() + QLatin1Char(' ') + QString::number(rig.timer.totalSeconds.get()), after);
+        const char* notRunning = "lumora: Lumora is not running.";
+        const struct {
+            const char *before, *line;
+            int code;
+            const char *output, *after = nullptr;  // after: the state before, and the length it implies
+            qint64 total = -1;
+        } rows[] = {
+            {"absent", "status", 3, notRunning, "idle"}, {"absent", "pause", 3, notRunning, "idle"},
+            {"idle", "status", 0, "idle 10:00\n"}, {"running", "status", 0, "running 24:59\n"},
+            {"ringing", "status", 0, "ringing\n"},
+            // "text" and "class" are what status bars read.
+            {"running", "status --json", 0,
+             R"({"class":"running","mode":"custom","remaining":1499,"state":"running","text":"running 24:59","total":1500})"
+             "\n"},
+            {"idle", "start 999m59s", 0, "", "running", 59'999}, {"ringing", "start 5m", 0, "", "running", 300},
+            {"idle", "start --until 10:30", 0, "", "running", 1800},
+            {"idle", "start --until 10:00", 0, "", "running", 86'400},  // now is tomorrow
+            {"running", "start 5m", 1, "lumora: A countdown is running; pause or reset it first."},
+            {"paused", "start 5m", 1, "lumora: A countdown is paused; resume or reset it first."},
+            {"idle", "start abc", 1, "lumora: \"abc\" is not a length"}, {"idle", "start", 1, "lumora: start takes one"},
+            {"running", "pause", 0, "", "paused"}, {"idle", "pause", 1, "lumora: No countdown is running."},
+            {"paused", "resume", 0, "", "running"}, {"running", "resume", 1, "lumora: No countdown is paused."},
+            {"running", "toggle", 0, "", "paused"}, {"paused", "toggle", 0, "", "running"},
+            {"idle", "toggle", 1, "lumora: No countdown"}, {"running", "reset", 0, "", "idle"},
+            {"ringing", "stop", 0, "", "idle"}, {"idle", "stop", 1, "lumora: Nothing is ringing."},
+            {"idle", "frobnicate", 1, "lumora: unknown command"}, {"running", "pause --json", 1, "lumora: --json"},
+            // Dashed arguments of Lumora's own are commands, not a window to open.
+            {"idle", "--version", 0, "lumora 0.1.0\n"}};
+        for (const auto& row : rows) {
+            TimerBusRig rig;
+            QVERIFY(rig.bus.isRunning());
+            rig.enter(QString::fromLatin1(row.before));
+            QProcess p;
+            startLumora(p, rig, QString::fromLatin1(row.line).split(QLatin1Char(' ')));
+            QVERIFY(await([&p] { return p.state() == QProcess::NotRunning; }));
+            const QString state = QString::fromLatin1(row.after ? row.after : row.before);
+            const qint64 total = row.total >= 0 ? row.total : state == "idle" ? 0 : state == "ringing" ? 1 : 1500;
+            const QString wanted = QString::fromUtf8(row.output);
+            const QString out = QString::fromUtf8(p.readAllStandardOutput());
+            const QString err = QString::fromUtf8(p.readAllStandardError());
+            // Success writes only to stdout; a failure one line to stderr, starting with the row's text.
+            const QString seen = row.code == 0 ? out + '|' + err
+                                               : (err.startsWith(wanted) && err.count('\n') == 1 ? wanted : err) + '|' + out;
+            const auto line = [&row](int code, const QString& text, const QString& after, qint64 length) {
+                return QStringLiteral("%1 in %2: %3, \"%4\", %5 %6").arg(row.line, row.before).arg(code).arg(text, after)
+                    .arg(length);
+            };
+            QCOMPARE(line(p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, seen, rig.timerInterface->state(),
+                          rig.timer.totalSeconds.get()),
+                     line(row.code, wanted + '|', state, total));
+        }
     }
 
     // Each line differs from the one before; it ends, successfully, when Lumora quits.

@@ -1,118 +1,85 @@
 #!/usr/bin/env bash
 # Installs the build into a scratch prefix and checks the layout, validates
-# the desktop entry and the AppStream metadata, then builds the Debian
-# package and checks its contents. As root it also installs and removes the
-# package in a scratch root and checks that nothing is left behind.
+# the desktop entry and the AppStream metadata, runs the launcher's actions,
+# then builds the Debian package and checks its contents. As root it also
+# installs and removes the package in a scratch root and checks that nothing
+# is left behind.
 set -euo pipefail
 build=$(cd "$1" && pwd)
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+bus_pid= instance_pid=
+stop_all() {
+  # The instance ends before its config folder goes.
+  if [[ -n "$instance_pid" ]] && kill "$instance_pid" 2>/dev/null; then timeout 30 tail --pid="$instance_pid" -f /dev/null; fi
+  kill $bus_pid 2>/dev/null || true
+  rm -rf "$work"
+}
+trap stop_all EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 DESTDIR="$work/root" cmake --install "$build" --prefix /usr >/dev/null
 root="$work/root/usr"
-expected=(
-  bin/lumora
-  share/applications/org.lumora.Lumora.desktop
-  share/metainfo/org.lumora.Lumora.metainfo.xml
-  share/icons/hicolor/scalable/apps/org.lumora.Lumora.svg
-  share/doc/lumora/copyright
-)
+desktop=share/applications/org.lumora.Lumora.desktop
+metainfo=share/metainfo/org.lumora.Lumora.metainfo.xml
+expected=(bin/lumora $desktop $metainfo share/icons/hicolor/scalable/apps/org.lumora.Lumora.svg
+          share/doc/lumora/copyright)
 for size in 16 24 32 48 64 128 256 512; do
   expected+=("share/icons/hicolor/${size}x${size}/apps/org.lumora.Lumora.png")
 done
+# The chime and the network are modules of their own, side by side, so the
+# executable starts without Qt Multimedia or Qt Network.
+chime=$(cd "$root" && find lib -name lumora-chime.so)
+network=$(cd "$root" && find lib -name lumora-network.so)
+[[ -n "$chime" && "$(dirname "$network")" == "$(dirname "$chime")" ]] || fail "the chime and network modules: $chime $network"
+expected+=("$chime" "$network")
 for f in "${expected[@]}"; do
   [[ -s "$root/$f" ]] || fail "missing $f"
 done
 [[ -x "$root/bin/lumora" ]] || fail "bin/lumora is not executable"
-# The chime is a module of its own, so the executable starts without Qt Multimedia.
-chime=$(cd "$root" && find lib -name lumora-chime.so)
-[[ -n "$chime" && -s "$root/$chime" ]] || fail "missing the chime module lib/.../lumora/lumora-chime.so"
-expected+=("$chime")
-# So is the network, loaded with the first request.
-network=$(cd "$root" && find lib -name lumora-network.so)
-[[ -n "$network" && "$(dirname "$network")" == "$(dirname "$chime")" ]] ||
-  fail "missing the network module beside the chime: lib/.../lumora/lumora-network.so"
-expected+=("$network")
-for qt in Multimedia Network; do
-  if readelf -d "$root/bin/lumora" | grep -q "NEEDED.*libQt6$qt"; then
-    fail "bin/lumora links Qt $qt itself"
-  fi
-done
+! readelf -d "$root/bin/lumora" | grep -qE 'NEEDED.*libQt6(Multimedia|Network)' || fail "bin/lumora links Qt Multimedia or Network"
 readelf -d "$root/$network" | grep -q 'NEEDED.*libQt6Network' || fail "the network module does not use Qt Network"
-# The installed executable finds its chime.
 out=$(QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME="$work/config" DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent \
         timeout -s TERM 2 "$root/bin/lumora" 2>&1 || true)
-if grep -q "chime could not be loaded" <<<"$out"; then
-  fail "the installed executable does not find its chime: $out"
-fi
-for size in 16 48 512; do
-  file "$root/share/icons/hicolor/${size}x${size}/apps/org.lumora.Lumora.png" | grep -q "${size} x ${size}" ||
-    fail "icon ${size} has the wrong size"
-done
-desktop-file-validate "$root/share/applications/org.lumora.Lumora.desktop" || fail "desktop entry invalid"
-appstreamcli validate --no-net "$root/share/metainfo/org.lumora.Lumora.metainfo.xml" >/dev/null ||
-  fail "metainfo invalid"
-grep -q '<project_license>GPL-3.0-or-later</project_license>' "$root/share/metainfo/org.lumora.Lumora.metainfo.xml" ||
-  fail "metainfo lacks the project licence"
+! grep -q "chime could not be loaded" <<<"$out" || fail "the installed executable does not find its chime: $out"
+file "$root/share/icons/hicolor/48x48/apps/org.lumora.Lumora.png" | grep -q "48 x 48" || fail "icon 48 has the wrong size"
+desktop-file-validate "$root/$desktop" || fail "desktop entry invalid"
+appstreamcli validate --no-net "$root/$metainfo" >/dev/null || fail "metainfo invalid"
+grep -q '<project_license>GPL-3.0-or-later</project_license>' "$root/$metainfo" || fail "metainfo lacks the licence"
 grep -q '^License: GPL-3.0-or-later' "$root/share/doc/lumora/copyright" || fail "copyright file lacks the licence"
 
 # The launcher's actions, each run as the desktop would, against a private
 # bus: the first starts Lumora, the others reach the instance it started.
-desktop="$root/share/applications/org.lumora.Lumora.desktop"
-grep -qx 'Actions=start-5;start-25;pause-resume;' "$desktop" || fail "desktop entry lacks its actions"
+grep -qx 'Actions=start-5;start-25;pause-resume;' "$root/$desktop" || fail "desktop entry lacks its actions"
 action_key() {  # action key -> value
-  awk -v group="[Desktop Action $1]" -v key="$2" '
-    $0 == group { inside = 1; next }
-    /^\[/ { inside = 0 }
-    inside && index($0, key "=") == 1 { print substr($0, length(key) + 2) }' "$desktop"
+  awk -v group="[Desktop Action $1]" -v key="$2" '$0 == group { inside = 1; next } /^\[/ { inside = 0 }
+    inside && index($0, key "=") == 1 { print substr($0, length(key) + 2) }' "$root/$desktop"
 }
 mkdir -p "$work/run" "$work/config" && chmod 700 "$work/run"
 bus=$(dbus-daemon --session --fork --nopidfile --print-address=1 --print-pid=1)
-bus_address=$(sed -n 1p <<<"$bus")
 bus_pid=$(sed -n 2p <<<"$bus")
-instance_pid=
-stop_all() {
-  if [[ -n "$instance_pid" ]]; then kill "$instance_pid" 2>/dev/null || true; fi
-  kill "$bus_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap stop_all EXIT
 lumora_cmd() {
   env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME="$work/config" \
-    XDG_RUNTIME_DIR="$work/run" DBUS_SESSION_BUS_ADDRESS="$bus_address" "$root/bin/lumora" "$@"
+    XDG_RUNTIME_DIR="$work/run" DBUS_SESSION_BUS_ADDRESS="$(sed -n 1p <<<"$bus")" "$root/bin/lumora" "$@"
 }
 run_action() {  # action expected-status-line-pattern
-  local exec_line
-  exec_line=$(action_key "$1" Exec)
-  [[ -n "$(action_key "$1" Name)" && -n "$(action_key "$1" 'Name[zh_CN]')" ]] ||
-    fail "action $1 is not named in both languages"
-  read -r -a words <<<"$exec_line"
-  [[ "${words[0]}" == lumora ]] || fail "action $1 runs $exec_line"
-  lumora_cmd "${words[@]:1}" </dev/null >/dev/null || fail "action $1 ($exec_line) failed"
-  local status
+  local words status
+  read -r -a words <<<"$(action_key "$1" Exec)"
+  [[ -n "$(action_key "$1" Name)" && -n "$(action_key "$1" 'Name[zh_CN]')" ]] || fail "action $1 is not named in both languages"
+  [[ "${words[0]}" == lumora ]] || fail "action $1 runs ${words[*]}"
+  lumora_cmd "${words[@]:1}" </dev/null >/dev/null || fail "action $1 (${words[*]}) failed"
   status=$(lumora_cmd status) || fail "no status after action $1"
   [[ "$status" =~ $2 ]] || fail "after action $1 the status is \"$status\""
 }
 run_action start-5 '^running 0(5:00|4:[0-9][0-9])$'
-instance_pid=$(dbus-send --bus="$bus_address" --print-reply=literal --dest=org.freedesktop.DBus /org/freedesktop/DBus \
-                 org.freedesktop.DBus.GetConnectionUnixProcessID string:org.lumora.Lumora | awk '{print $2}')
-[[ -n "$instance_pid" ]] || fail "no instance after the first action"
+instance_pid=$(dbus-send --bus="$(sed -n 1p <<<"$bus")" --print-reply=literal --dest=org.freedesktop.DBus \
+  /org/freedesktop/DBus org.freedesktop.DBus.GetConnectionUnixProcessID string:org.lumora.Lumora | awk '{print $2}')
 run_action pause-resume '^paused 0[45]:[0-9][0-9]$'
 run_action pause-resume '^running 0[45]:[0-9][0-9]$'
 lumora_cmd reset || fail "reset failed"
 run_action start-25 '^running 2(5:00|4:[0-9][0-9])$'
-kill "$instance_pid"
-for _ in $(seq 100); do
-  lumora_cmd status >/dev/null 2>&1 || break
-  sleep 0.1
-done
-[[ $(lumora_cmd status >/dev/null 2>&1; echo $?) == 3 ]] || fail "status does not say 3 once Lumora has quit"
-instance_pid=
 
 # The package, from the same build.
-(cd "$work" && cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/deb" >/dev/null) ||
-  fail "cpack could not build the package"
+(cd "$work" && cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/deb" >/dev/null) || fail "cpack failed"
 deb=$(ls "$work"/deb/*.deb)
 contents=$(dpkg-deb -c "$deb")
 for f in "${expected[@]}"; do
