@@ -4,7 +4,7 @@
 #include <QSslKey>
 #include <QSslServer>
 
-LoopbackHttpServer::LoopbackHttpServer(bool tls)
+LoopbackHttpServer::LoopbackHttpServer(bool tls) : base_(tls ? "https://127.0.0.1:" : "http://127.0.0.1:")
 {
     if (tls) {
         auto* ssl = new QSslServer(this);
@@ -26,12 +26,6 @@ LoopbackHttpServer::LoopbackHttpServer(bool tls)
             onReadable(socket);
         }
     });
-}
-
-QUrl LoopbackHttpServer::url(const QString& path) const
-{
-    const bool tls = qobject_cast<QSslServer*>(server_);
-    return QUrl(QStringLiteral("%1://127.0.0.1:%2%3").arg(tls ? "https" : "http").arg(server_->serverPort()).arg(path));
 }
 
 void LoopbackHttpServer::onReadable(QTcpSocket* socket)

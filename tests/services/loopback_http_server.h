@@ -16,7 +16,7 @@ public:
     };
 
     explicit LoopbackHttpServer(bool tls = false);
-    QUrl url(const QString& path) const;
+    QUrl url(const QString& path) const { return QUrl(base_ + QString::number(server_->serverPort()) + path); }
 
     int status = 200;
     QByteArray body, location;
@@ -25,5 +25,6 @@ public:
 
 private:
     void onReadable(QTcpSocket* socket);
+    QString base_;
     QTcpServer* server_;
 };

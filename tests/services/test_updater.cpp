@@ -18,6 +18,7 @@
 
 #include <QDesktopServices>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -28,24 +29,17 @@ using Failure = UpdateCheckResult::Failure;
 namespace {
 constexpr qint64 kHour = 3'600'000;
 
-// A feed with one item per version (a null one is left out of its item),
-// each with HTML notes and the display version and download page given.
+// A feed with one item per version, each with HTML notes and the display
+// version and download page given (an empty element counts as none).
 QByteArray feed(const QByteArrayList& versions, const QByteArray& display = {},
                 const QByteArray& link = "https://lumora.example/download")
 {
     QByteArray xml = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<rss version=\"2.0\" xmlns:lumora=\"" +
                      Appcast::xmlNamespace.toUtf8() + "\"><channel>";
-    for (const QByteArray& version : versions) {
-        xml += "<item><title>Lumora</title><description>&lt;p&gt;Starts &lt;b&gt;faster&lt;/b&gt; &amp;amp; "
-               "quieter.&lt;/p&gt;</description>";
-        if (!version.isNull())
-            xml += "<lumora:version>" + version + "</lumora:version>";
-        if (!display.isEmpty())
-            xml += "<lumora:displayVersion>" + display + "</lumora:displayVersion>";
-        if (!link.isEmpty())
-            xml += "<lumora:downloadLink>" + link + "</lumora:downloadLink>";
-        xml += "</item>\n";
-    }
+    for (const QByteArray& version : versions)
+        xml += "<item><title>Lumora</title><lumora:version>" + version + "</lumora:version><lumora:displayVersion>" +
+               display + "</lumora:displayVersion><lumora:downloadLink>" + link + "</lumora:downloadLink><description>"
+               "&lt;p&gt;Starts &lt;b&gt;faster&lt;/b&gt; &amp;amp; quieter.&lt;/p&gt;</description></item>\n";
     return xml + "</channel></rss>\n";
 }
 
@@ -114,11 +108,10 @@ private Q_SLOTS:
         row("newest of several, in any order", 200, feed({"2.0", "2.0.1", "1.10"}), none, "2.0.1");
         row("leading zeros and long numbers", 200, feed({"1.0000000000000000000000000000010"}), none,
             "1.0000000000000000000000000000010");
-        row("empty channel", 200, feed({}), none);
         row("bad item beside a good one", 200, feed({"2.x", "2.0"}), none, "2.0");
         row("not XML", 200, "Service unavailable", badFeed);
         row("truncated", 200, dawn.left(dawn.size() / 2), badFeed);
-        row("missing version", 200, feed({QByteArray()}), badFeed);
+        row("empty version", 200, feed({""}), badFeed);
         row("version not a number", 200, feed({"2.0-beta"}), badFeed);
         row("version with an empty part", 200, feed({"2..0"}), badFeed);
         row("no download page", 200, feed({"2.0"}, {}, {}), badFeed);
@@ -184,7 +177,9 @@ private Q_SLOTS:
         QCOMPARE(window->heading(), found     ? QStringLiteral("Lumora %1 is available.").arg(display)
                                     : failure ? QStringLiteral("Lumora could not check for updates; please try again later.")
                                               : QStringLiteral("Lumora is up to date."));
-        window->grab().save(testOutputDir() + "/update-window-" + QTest::currentDataTag() + ".png");  // for a person
+        // For a person to look at.
+        const QString name = QString::fromLatin1(QTest::currentDataTag()).replace(QRegularExpression("\\W+"), "-");
+        window->grab().save(testOutputDir() + "/update-window-" + name + ".png");
         QCOMPARE(window->downloadButton()->isVisible(), found);
         if (!found)
             return;
@@ -225,9 +220,7 @@ private Q_SLOTS:
     {
         QFETCH(QVariant, lastCheckAgo);
         QFETCH(bool, checksAtStart);
-        LoopbackHttpServer server;
-        server.body = feed({"1.9"});
-        Rig rig(server.url(QStringLiteral("/appcast.xml")));
+        Rig rig(QUrl(QStringLiteral("http://127.0.0.1:1/a")));  // whatever a check finds
         if (lastCheckAgo.isValid())
             rig.store->write(Updater::lastCheckKey, rig.clock.wallMs() - lastCheckAgo.toLongLong());
         rig.make(true);
@@ -273,8 +266,8 @@ private Q_SLOTS:
         noticeFor(1);
         QCOMPARE(notices[0].summary, QStringLiteral("Lumora 有可用更新"));
         QCOMPARE(notices[0].body, QStringLiteral("版本 2.1 (beta) 已可安装。"));
-        QVERIFY(!notices[0].hints.contains(QStringLiteral("sound-name")));
-        QVERIFY(notices[0].hints.value(QStringLiteral("suppress-sound")).toBool());
+        QVERIFY(!notices[0].hints.contains(QStringLiteral("sound-name")) &&
+                notices[0].hints.value(QStringLiteral("suppress-sound")).toBool());
         noticeFor(2);
         bus.server.invokeAction(notices[1].id, QStringLiteral("default"));
         QTRY_VERIFY(driver.window() && driver.window()->isVisible());
@@ -300,8 +293,8 @@ private Q_SLOTS:
     }
 
     // Both menus and the settings row reach the one shared updater. This
-    // build names no feed (a test never goes on the network): each check
-    // says so, and nothing is scheduled.
+    // build names no feed (a test never goes on the network), so each check
+    // says so.
     void menusAndSettingsReachTheSharedUpdater()
     {
         ShellRig rig;
@@ -309,11 +302,10 @@ private Q_SLOTS:
         UpdaterController* controller = UpdateService::shared().controller();
         QSignalSpy started(&controller->updater(), &Updater::checkStarted);
         const QString text = rig.l10n.localized(QStringLiteral("menu.checkUpdate"));
-        for (QMenu* menu : {rig.topMenu(0), rig.delegate().statusItem()->menu()}) {
+        for (QMenu* menu : {rig.topMenu(0), rig.delegate().statusItem()->menu()})
             for (QAction* item : menu->actions())
                 if (item->text() == text)
                     item->trigger();
-        }
         SettingsView panel(rig.timer, rig.l10n, [] {});
         QTest::mouseClick(panel.updateRow(), Qt::LeftButton);
         QCOMPARE(started.size(), 3);
