@@ -2,12 +2,14 @@
 
 #include "support/engine_rig.h"
 #include "platform/xdg_autostart.h"
+#include "views/settings_option_row.h"
+#include "views/settings_switch_row.h"
 #include "views/settings_view.h"
+#include "views/switch_toggle.h"
 #include "views/theme.h"
 
 #include <QApplication>
 #include <QFile>
-#include <QTest>
 
 // The settings panel on a private config home, a fake clock, a theme of its
 // own (no desktop preference) and the real autostart entry.
