@@ -20,11 +20,7 @@
 // a tray that records what it is told.
 struct ShellRig {
     explicit ShellRig(bool trayAvailable = true)
-        : ShellRig([this, trayAvailable] {
-              auto backend = std::make_unique<FakeTrayBackend>(trayAvailable);
-              tray = backend.get();
-              return backend;
-          })
+        : ShellRig([this, trayAvailable] { return std::unique_ptr<TrayBackend>(tray = new FakeTrayBackend(trayAvailable)); })
     {
     }
 

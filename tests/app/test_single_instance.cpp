@@ -4,9 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QProcess>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
 #include <cstring>
@@ -17,10 +15,13 @@
 namespace {
 const QString appId = QStringLiteral("org.lumora.Lumora");
 
-// Lumora itself, on that bus, with a config home and runtime folder of its own.
-void startLumora(QProcess& lumora, const QString& bus, const QString& runtime, const QString& config,
-                 QProcessEnvironment env = QProcessEnvironment::systemEnvironment())
+// Lumora itself, on that bus, with a config home and runtime folder of its
+// own; it marks its first frame on stdout and show requests on stderr.
+void startLumora(QProcess& lumora, const QString& bus, const QString& runtime, const QString& config)
 {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LUMORA_BENCH_MARKS"), QStringLiteral("1"));
+    env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("lumora.instance.debug=true"));
     env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus);
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
@@ -51,8 +52,7 @@ private Q_SLOTS:
     // local socket, so a later start still finds it.
     void secondStartWakesTheFirst()
     {
-        QTemporaryDir runtime;
-        QTemporaryDir config;
+        QTemporaryDir runtime, config;
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
         auto bus = std::make_unique<PrivateBus>();
         bus->exportAsSessionBus();
@@ -63,8 +63,7 @@ private Q_SLOTS:
         QProcess second;
         startLumora(second, bus->address(), runtime.path(), config.path());
         QTRY_VERIFY_WITH_TIMEOUT(second.state() == QProcess::NotRunning, 30'000);
-        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(second.exitCode(), 0);
+        QVERIFY(second.exitStatus() == QProcess::NormalExit && second.exitCode() == 0);
         QTRY_COMPARE(woken.count(), 1);
         // It built its window before asking, yet the settings are the first one's.
         QVERIFY(QDir(config.path()).isEmpty(QDir::NoDotAndDotDot | QDir::AllEntries));
@@ -84,9 +83,7 @@ private Q_SLOTS:
         QTemporaryDir runtime;
         const QString path = runtime.filePath(QStringLiteral("app.socket"));
         QVERIFY(!LocalActivationSocket::ask(path, 500));
-        QFile stale(path);  // a crashed instance's file is replaced
-        QVERIFY(stale.open(QIODevice::WriteOnly));
-        stale.close();
+        QVERIFY(QFile(path).open(QIODevice::WriteOnly));  // a crashed instance's file is replaced
         LocalActivationSocket socket;
         QString error;
         QVERIFY2(socket.listen(path, error), qPrintable(error));
@@ -94,11 +91,8 @@ private Q_SLOTS:
                  QFile::Permissions());
         QSignalSpy asked(&socket, &LocalActivationSocket::activateRequested);
         for (const QByteArray& bytes : {QByteArray("activate please\nactivate\n"), QByteArray("hello\nactivate\n"),
-                                        QByteArray(4096, 'x'), QByteArray("\x01\x02\n")}) {
-            const int fd = connectPeer(path, bytes);
-            QVERIFY(fd >= 0);
-            ::close(fd);
-        }
+                                        QByteArray(4096, 'x'), QByteArray("\x01\x02\n")})
+            QCOMPARE(::close(connectPeer(path, bytes)), 0);
         QTest::qWait(200);
         QCOMPARE(asked.count(), 0);
         for (int n = 1; n <= 2; ++n) {
@@ -113,19 +107,14 @@ private Q_SLOTS:
     // real request and still quits on SIGTERM.
     void manyPeersCannotTakeTheSocket()
     {
-        QTemporaryDir runtime;
-        QTemporaryDir config;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("LUMORA_BENCH_MARKS"), QStringLiteral("1"));
-        env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("lumora.instance.debug=true"));
+        QTemporaryDir runtime, config;
         QProcess lumora;
-        startLumora(lumora, QStringLiteral("unix:path=%1/no-bus").arg(runtime.path()), runtime.path(), config.path(),
-                    env);
+        startLumora(lumora, QStringLiteral("unix:path=%1/no-bus").arg(runtime.path()), runtime.path(), config.path());
         QByteArray out;
         QTRY_VERIFY_WITH_TIMEOUT((out += lumora.readAllStandardOutput()).contains("lumora-bench first-frame"), 30'000);
         QTest::qWait(1000);  // what start-up opens late is open
-        const QString descriptors = QStringLiteral("/proc/%1/fd").arg(lumora.processId());
-        const auto inUse = [&descriptors] { return QDir(descriptors).entryList(QDir::Files | QDir::System).size(); };
+        const QString fds = QStringLiteral("/proc/%1/fd").arg(lumora.processId());
+        const auto inUse = [&fds] { return QDir(fds).entryList(QDir::Files | QDir::System).size(); };
         const qsizetype before = inUse();
 
         const QString path = runtime.filePath(appId + QStringLiteral(".socket"));
@@ -141,8 +130,7 @@ private Q_SLOTS:
         QVERIFY(peers.size() > size_t(2 * LocalActivationSocket::maxPeers));
         QTest::qWait(300);
         // The peers, and a few to spare for what start-up may still open.
-        QVERIFY2(inUse() <= before + LocalActivationSocket::maxPeers + 8,
-                 qPrintable(QStringLiteral("%1 descriptors, %2 before").arg(inUse()).arg(before)));
+        QCOMPARE_LE(inUse(), before + LocalActivationSocket::maxPeers + 8);
 
         QVERIFY(LocalActivationSocket::ask(path, SingleInstance::requestTimeoutMs));
         QByteArray err;
@@ -151,8 +139,7 @@ private Q_SLOTS:
             ::close(fd);
         ::kill(pid_t(lumora.processId()), SIGTERM);
         QVERIFY(lumora.waitForFinished(15'000));
-        QCOMPARE(lumora.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(lumora.exitCode(), 0);
+        QVERIFY(lumora.exitStatus() == QProcess::NormalExit && lumora.exitCode() == 0);
     }
 };
 

@@ -13,20 +13,26 @@ class TestLocalization : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     // Both compiled tables answer every key, format texts with exactly one
-    // %1; the desktop's languages pick a table.
-    void tablesAnswerEveryKey()
+    // %1. A choice is stored with the language list Qt's own texts follow,
+    // and the next launch keeps it. The desktop's languages pick a table.
+    void tablesAnswerEveryKeyAndChoicesAreKept()
     {
         TempConfigHome home;
         auto store = home.openStore();
         LocalizationManager l10n(*store, {QStringLiteral("en")});
         static const QRegularExpression placeholder(QStringLiteral("%\\d"));
-        for (AppLanguage lang : {AppLanguage::english, AppLanguage::chinese}) {
-            l10n.setCurrent(lang);
+        const std::pair<AppLanguage, QStringList> choices[] = {
+            {AppLanguage::english, {"en"}}, {AppLanguage::system, {}}, {AppLanguage::chinese, {"zh-Hans"}}};
+        for (const auto& [language, list] : choices) {
+            l10n.setCurrent(language);
+            QCOMPARE(home.openStore()->readStringList(LocalizationManager::appleLanguagesKey), list);
+            QCOMPARE(LocalizationManager(*home.openStore(), {QStringLiteral("en")}).current.get(), language);
             for (const auto& k : localizationCatalogue) {
                 const QString text = l10n.localized(QString::fromLatin1(k.key));
-                QVERIFY2(text != QLatin1String(k.key) && !text.trimmed().isEmpty(), k.key);
-                QVERIFY2(text.count(placeholder) == (k.placeholder ? 1 : 0), k.key);
-                QVERIFY2(!k.placeholder || text.contains(QLatin1String("%1")), k.key);
+                QVERIFY2(text != QLatin1String(k.key) && !text.trimmed().isEmpty()
+                             && text.count(placeholder) == (k.placeholder ? 1 : 0)
+                             && (!k.placeholder || text.contains(QLatin1String("%1"))),
+                         k.key);
             }
         }
         QCOMPARE(l10n.localized(QStringLiteral("ring.stop")), QStringLiteral("停止"));
@@ -43,44 +49,25 @@ private Q_SLOTS:
     // that a good one costs no write (the language is stored at every launch).
     void launchReadsTheStoredChoice()
     {
-        const struct {
-            QByteArray file;
-            const char* stored;
-            const char* reset;
-            bool rewritten;
-        } rows[] = {{{}, "system", "重置", true},
-                    {"[General]\nappLanguage=English\n", "system", "重置", true},
-                    {"[General]\nAppleLanguages=en\nappLanguage=english\n", "english", "Reset", false},
-                    {"[General]\nappLanguage=system\n", "system", "重置", false}};
-        for (const auto& row : rows) {
+        const std::tuple<QByteArray, QString, QString, bool> rows[] = {
+            {{}, "system", "重置", true},
+            {"[General]\nappLanguage=English\n", "system", "重置", true},
+            {"[General]\nAppleLanguages=en\nappLanguage=english\n", "english", "Reset", false},
+            {"[General]\nappLanguage=system\n", "system", "重置", false}};
+        for (const auto& [file, stored, reset, rewritten] : rows) {
             TempConfigHome home;
-            if (!row.file.isEmpty()) {
+            if (!file.isEmpty()) {
                 QDir().mkpath(home.path() + QStringLiteral("/lumora"));
                 QFile f(home.settingsFile());
-                QVERIFY(f.open(QIODevice::WriteOnly) && f.write(row.file) == row.file.size());
+                QVERIFY(f.open(QIODevice::WriteOnly) && f.write(file) == file.size());
             }
             const quint64 before = fileIdentity(home.settingsFile());
             auto store = home.openStore();
             LocalizationManager l10n(*store, {QStringLiteral("zh-CN")});
-            QCOMPARE(rawValue(l10n.current.get()), QString::fromUtf8(row.stored));
-            QCOMPARE(l10n.localized(QStringLiteral("control.reset")), QString::fromUtf8(row.reset));
-            QCOMPARE(fileIdentity(home.settingsFile()) != before, row.rewritten);
-            QCOMPARE(home.openStore()->readString(LocalizationManager::appLanguageKey, {}), QString::fromUtf8(row.stored));
-        }
-    }
-
-    // A choice is stored with the language list Qt's own texts follow, and
-    // the next launch keeps it.
-    void choiceIsStoredAndKept()
-    {
-        TempConfigHome home;
-        const std::pair<AppLanguage, QStringList> choices[] = {
-            {AppLanguage::english, {"en"}}, {AppLanguage::chinese, {"zh-Hans"}}, {AppLanguage::system, {}}};
-        for (const auto& [language, list] : choices) {
-            LocalizationManager(*home.openStore(), {QStringLiteral("en")}).setCurrent(language);
-            auto store = home.openStore();
-            QCOMPARE(store->readStringList(LocalizationManager::appleLanguagesKey), list);
-            QCOMPARE(LocalizationManager(*store, {QStringLiteral("en")}).current.get(), language);
+            QCOMPARE(rawValue(l10n.current.get()), stored);
+            QCOMPARE(l10n.localized(QStringLiteral("control.reset")), reset);
+            QCOMPARE(fileIdentity(home.settingsFile()) != before, rewritten);
+            QCOMPARE(home.openStore()->readString(LocalizationManager::appLanguageKey, {}), stored);
         }
     }
 };

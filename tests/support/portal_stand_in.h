@@ -22,11 +22,10 @@ public:
     void setScheme(uint value)
     {
         scheme = value;
-        QDBusMessage signal = QDBusMessage::createSignal(path(), QStringLiteral("org.freedesktop.portal.Settings"),
-                                                         QStringLiteral("SettingChanged"));
-        signal << QStringLiteral("org.freedesktop.appearance") << QStringLiteral("color-scheme")
-               << QVariant::fromValue(QDBusVariant(value));
-        bus_.send(signal);
+        bus_.send(QDBusMessage::createSignal(path(), QStringLiteral("org.freedesktop.portal.Settings"),
+                                             QStringLiteral("SettingChanged"))
+                  << QStringLiteral("org.freedesktop.appearance") << QStringLiteral("color-scheme")
+                  << QVariant::fromValue(QDBusVariant(value)));
     }
 
     uint scheme = 0;
