@@ -100,10 +100,17 @@ private Q_SLOTS:
     {
         TimerBusRig rig;
         QVERIFY(rig.bus.isRunning());
-        rig.timer.mode = TimerMode::custom;
-        rig.timer.customMinutes = 25;
+        rig.timer.mode = TimerMode::targetTime;
+        rig.timer.targetHour = 10;
+        rig.timer.targetMinute = 30;
         QProcess follow;
         startLumora(follow, rig, {QStringLiteral("status"), QStringLiteral("--follow")});
+        QCOMPARE(nextLine(follow), QStringLiteral("idle 30:00"));
+        // An idle clock-time countdown shrinks as the clock moves.
+        rig.clock.advance(60'000);
+        QCOMPARE(nextLine(follow), QStringLiteral("idle 29:00"));
+        rig.timer.customMinutes = 25;
+        rig.timer.mode = TimerMode::custom;
         QCOMPARE(nextLine(follow), QStringLiteral("idle 25:00"));
         // A change the line does not show prints nothing: the next line is the start.
         rig.timer.mode = TimerMode::preset;

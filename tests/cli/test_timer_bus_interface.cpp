@@ -92,19 +92,6 @@ private Q_SLOTS:
         QVERIFY(rig.call(QStringLiteral("Pause")).errorName().isEmpty());
         QTRY_COMPARE(recorder.changes.size(), 2);
         QCOMPARE(recorder.changes.last(), (QVariantMap{{"State", "paused"}}));
-
-        // An idle clock-time countdown shrinks as the clock moves.
-        rig.timer.reset();
-        rig.timer.mode = TimerMode::targetTime;
-        rig.timer.targetHour = 10;
-        rig.timer.targetMinute = 30;
-        QTRY_COMPARE(getAll(rig).value("Mode"), QVariant("targetTime"));
-        const qlonglong left = getAll(rig).value("RemainingSeconds").toLongLong();
-        QVERIFY(left > 29 * 60 && left <= 30 * 60);
-        recorder.changes.clear();
-        rig.clock.advance(60'000);
-        QTRY_VERIFY_WITH_TIMEOUT(!recorder.changes.isEmpty(), 3000);
-        QCOMPARE(recorder.changes.last().value("RemainingSeconds"), QVariant(left - 60));
     }
 
     // Calls a script could make by mistake, or while paused: each is an

