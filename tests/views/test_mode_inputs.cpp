@@ -7,9 +7,7 @@
 #include "views/flat_button.h"
 #include "views/mode_selector.h"
 #include "views/number_field.h"
-#include "views/preset_grid.h"
 #include "views/progress_ring.h"
-#include "views/ringing_overlay.h"
 #include "views/settings_popover.h"
 #include "views/target_time_input.h"
 
@@ -123,74 +121,69 @@ private Q_SLOTS:
             QCOMPARE(SettingsPopover::placement(anchor, QRect(0, 0, 1280, 800)), expected);
     }
 
-    // The chips add to what is there, up to 999:59 and without carrying
-    // seconds over; a typed value out of range is pulled in, never overflowed.
-    void chips()
+    // Minus and plus step by one within 0...999 minutes and 0...59 seconds
+    // and are off at the ends; a typed value beyond steps back in only. The
+    // chips add up to 999:59 without carrying seconds over, never
+    // overflowing. Running or paused, none of it can be changed.
+    void customSteps()
     {
         ViewRig r;
-        r.timer.mode = TimerMode::custom;
-        const qint64 max = std::numeric_limits<qint64>::max();
-        // (minutes, seconds, chip, minutes and seconds after)
-        const std::tuple<qint64, qint64, int, qint64, qint64> rows[] = {
-            {0, 0, 0, 1, 0},       {997, 10, 1, 999, 10},  {2, 45, 2, 2, 59},
-            {1500, 0, 2, 999, 30}, {max, max, 1, 999, 59}, {-5, -100, 2, -5, -70}};
-        for (const auto& [minutes, seconds, chip, afterMinutes, afterSeconds] : rows) {
-            r.timer.customMinutes = minutes;
-            r.timer.customSeconds = seconds;
-            r.settle();
-            QTest::mouseClick(r.view->customInput()->chip(chip), Qt::LeftButton);
-            QCOMPARE(std::pair(r.timer.customMinutes.get(), r.timer.customSeconds.get()), std::pair(afterMinutes, afterSeconds));
-        }
-    }
-
-    // Minus and plus step by one within 0...999 minutes and 0...59 seconds,
-    // and are off at the ends; a typed value beyond steps back in only.
-    void steppers()
-    {
-        ViewRig r;
-        r.timer.mode = TimerMode::custom;
+        r.play(QStringLiteral("mode=custom"));
         CustomInput* c = r.view->customInput();
-        // (minutes field, value, minus and plus enabled, value after each)
-        const std::tuple<bool, qint64, bool, bool, qint64, qint64> rows[] = {
-            {true, 0, false, true, 0, 1},   {true, 999, true, false, 998, 999}, {true, 1500, true, false, 1499, 1500},
-            {true, -5, false, true, -5, -4}, {false, 59, true, false, 58, 59},  {false, 30, true, true, 29, 31}};
-        for (const auto& [minutes, value, minus, plus, afterMinus, afterPlus] : rows) {
-            auto& prop = minutes ? r.timer.customMinutes : r.timer.customSeconds;
-            CustomStepperField* f = minutes ? c->minutesField() : c->secondsField();
-            for (FlatButton* b : {f->minusButton(), f->plusButton()}) {
-                prop = value;
-                r.settle();
-                QCOMPARE(std::pair(f->minusButton()->isEnabled(), f->plusButton()->isEnabled()), std::pair(minus, plus));
-                b->click();
-                QCOMPARE(prop.get(), b == f->minusButton() ? afterMinus : afterPlus);
-            }
+        const QMap<QString, FlatButton*> buttons{
+            {QStringLiteral("m-"), c->minutesField()->minusButton()}, {QStringLiteral("m+"), c->minutesField()->plusButton()},
+            {QStringLiteral("s-"), c->secondsField()->minusButton()}, {QStringLiteral("s+"), c->secondsField()->plusButton()},
+            {QStringLiteral("1min"), c->chip(0)}, {QStringLiteral("5min"), c->chip(1)}, {QStringLiteral("30s"), c->chip(2)}};
+        // (minutes:seconds, steppers enabled, button pressed, minutes:seconds after)
+        const std::tuple<const char*, const char*, const char*, const char*> rows[] = {
+            {"0:30", "m+ s+ s-", "m+", "1:30"},
+            {"999:59", "m- s-", "m-", "998:59"},
+            {"1500:0", "m- s+", "m-", "1499:0"},
+            {"-5:30", "m+ s+ s-", "m+", "-4:30"},
+            {"1:30", "m+ m- s+ s-", "s-", "1:29"},
+            {"1:30", "m+ m- s+ s-", "s+", "1:31"},
+            {"0:0", "m+ s+", "1min", "1:0"},
+            {"997:10", "m+ m- s+ s-", "5min", "999:10"},
+            {"2:45", "m+ m- s+ s-", "30s", "2:59"},
+            {"1500:0", "m- s+", "30s", "999:30"},
+            {"9223372036854775807:9223372036854775807", "m- s-", "5min", "999:59"},
+            {"-5:-100", "m+ s+", "30s", "-5:-70"}};
+        const auto enabled = [&] {
+            QStringList on;
+            for (auto b = buttons.begin(); b != buttons.end(); ++b)
+                if (b.key().size() == 2 && b.value()->isEnabled())
+                    on << b.key();
+            return on.join(QLatin1Char(' '));
+        };
+        for (const auto& [before, on, press, after] : rows) {
+            r.play(QStringLiteral("custom=") + QLatin1String(before));
+            QCOMPARE(enabled(), QLatin1String(on));
+            QTest::mouseClick(buttons[QLatin1String(press)], Qt::LeftButton);
+            QCOMPARE(QStringLiteral("%1:%2").arg(r.timer.customMinutes.get()).arg(r.timer.customSeconds.get()),
+                     QLatin1String(after));
         }
-        // Running or paused, none of it can be changed.
-        r.timer.customMinutes = 5;
-        r.timer.start();
-        r.timer.pause();
-        r.settle();
+        r.play(QStringLiteral("custom=5:0 control.primary control.pause"));
         for (QWidget* w : c->findChildren<QWidget*>())
             QVERIFY2(!w->isEnabled() || !(w->focusPolicy() & Qt::TabFocus), qPrintable(w->objectName()));
     }
 
-    // What is typed is stored as it goes, out of range included; what is
-    // not a whole number is refused, and an emptied field shows the value
-    // again once left. However long, the number is drawn whole.
+    // What is typed is stored as it goes, out of range included, read in
+    // the user's locale with its grouping allowed anywhere; what is not a
+    // whole number is refused, and an emptied field shows the value again
+    // once left. However long, the number is drawn whole.
     void typing()
     {
         ViewRig r;
-        r.timer.mode = TimerMode::custom;
-        r.settle();
+        r.play(QStringLiteral("mode=custom"));
         NumberField* f = r.view->customInput()->minutesField()->field();
         f->setLocale(QLocale::c());
         // (typed, stored, shown once the field is left)
         const std::tuple<const char*, qint64, const char*> rows[] = {
-            {"25", 25, "25"}, {"1500", 1500, "1500"}, {"-5", -5, "-5"}, {"abc", 7, "7"}, {"2.5", 25, "25"},
-            {"12345678901234567890", 1234567890123456789, "1234567890123456789"}, {"", 7, "7"}};
+            {"25", 25, "25"}, {"1500", 1500, "1500"}, {"-5", -5, "-5"}, {"abc", 7, "7"}, {"2.5", 25, "25"}, {"", 7, "7"},
+            {"12345678901234567890", 1234567890123456789, "1234567890123456789"},
+            {"-9223372036854775808", std::numeric_limits<qint64>::min(), "-9223372036854775808"}};
         for (const auto& [typed, stored, shown] : rows) {
-            r.timer.customMinutes = 7;
-            r.settle();
+            r.play(QStringLiteral("custom=7:0"));
             retype(f, typed);
             QCOMPARE(r.timer.customMinutes.get(), stored);
             f->clearFocus();
@@ -199,18 +192,9 @@ private Q_SLOTS:
             QCOMPARE(f->text(), QString::fromLatin1(shown));
             QVERIFY(f->showsWholeText());
         }
-    }
-
-    // Whole numbers in the user's locale, its grouping allowed anywhere.
-    void parseInLocale()
-    {
-        // (locale, text, value)
-        const std::tuple<const char*, const char*, std::optional<qint64>> rows[] = {
-            {"en_US", "1,500", 1500}, {"de_DE", "1.500", 1500}, {"en_US", "1,50", 150},
-            {"en_US", "99999999999999999999", std::nullopt}, {"C", "-9223372036854775808", std::numeric_limits<qint64>::min()},
-            {"C", "  42 ", 42}, {"C", "4x", std::nullopt}};
-        for (const auto& [locale, text, value] : rows)
-            QVERIFY2(NumberField::parse(QString::fromLatin1(text), QLocale(QString::fromLatin1(locale))) == value, text);
+        for (const auto& [locale, text, value] :
+             {std::tuple{"en_US", "1,500", 1500}, std::tuple{"de_DE", "1.500", 1500}, std::tuple{"en_US", "1,50", 150}})
+            QCOMPARE(NumberField::parse(QString::fromLatin1(text), QLocale(QString::fromLatin1(locale))), std::optional<qint64>(value));
     }
 
     // Until Time, the fake clock at 10:00:00: the same time is tomorrow, an
@@ -220,8 +204,7 @@ private Q_SLOTS:
     void targetLength()
     {
         ViewRig r;
-        r.timer.mode = TimerMode::targetTime;
-        r.settle();
+        r.play(QStringLiteral("mode=targetTime"));
         TargetTimeInput* t = r.view->targetTimeInput();
         const auto type = [&](const char* hour, const char* minute) {
             retype(t->hourField(), hour);

@@ -3,9 +3,7 @@
 #include "views/flat_button.h"
 #include "views/number_field.h"
 #include "views/progress_ring.h"
-#include "views/ringing_overlay.h"
 #include "views/shaped_text.h"
-#include "views/symbol.h"
 #include "views/view_style.h"
 
 #include <QFontMetrics>
@@ -14,11 +12,6 @@
 #include <cmath>
 
 namespace {
-bool colourful(const QColor& c)
-{
-    return c.hsvSaturationF() > 0.35f;
-}
-
 // How many runs of inked columns `area` holds, each apart from the next
 // by a blank column: one for each glyph of a read-out.
 int inkRuns(const QImage& image, const QRect& area, int ground)
@@ -96,30 +89,10 @@ private Q_SLOTS:
         // The arc is coloured up to the progress made and no further.
         const auto arc = [&](double fraction) {
             const double a = fraction * 2 * M_PI, radius = ProgressRing::side / 2.0;
-            return colourful(image.pixelColor((centre + QPointF(radius * std::sin(a), -radius * std::cos(a))).toPoint()));
+            return image.pixelColor((centre + QPointF(radius * std::sin(a), -radius * std::cos(a))).toPoint()).hsvSaturationF() > 0.35f;
         };
         for (const double f : {0.25, 0.5, 0.75})
             QVERIFY2(arc(f * progress) == (progress > 0) && !arc(progress + f * (1 - progress)), qPrintable(file));
-    }
-
-    // A symbol at n is n pixels along the longer side of its ink, as the
-    // gear at 13 is.
-    void symbolsScaleLikeTheGear()
-    {
-        const std::pair<const char*, int> symbols[] = {
-            {"gearshape", 13}, {"xmark.circle.fill", 16}, {"power", 14},     {"display", 14},
-            {"checkmark", 11}, {"play.fill", 12},         {"pause.fill", 13}, {"arrow.counterclockwise", 13},
-            {"clock", 12},     {"minus", 9}};
-        for (const auto& [name, side] : symbols) {
-            const QImage image =
-                symbol::pixmap(QString::fromLatin1(name), side, Qt::black, 1.0).toImage().convertToFormat(QImage::Format_ARGB32);
-            QRect ink;
-            for (int y = 0; y < image.height(); ++y)
-                for (int x = 0; x < image.width(); ++x)
-                    if (qAlpha(image.pixel(x, y)) > 96)
-                        ink |= QRect(x, y, 1, 1);
-            QVERIFY2(std::abs(qMax(ink.width(), ink.height()) - side) <= 1, name);
-        }
     }
 
     // A new second glides the arc only when the step can be seen; the
@@ -148,51 +121,41 @@ private Q_SLOTS:
     // must be what QPainter::drawText shows, to the pixel, and the width they
     // lay out with must be the one QFontMetrics reports. One shaping serves
     // every row, so each row also checks that a new text or font shapes again.
-    void shapedTextDrawsAsDrawTextDoes_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("pixelSize");
-        QTest::addColumn<QRectF>("box");
-        QTest::addColumn<int>("align");
-        const int leftMiddle = Qt::AlignLeft | Qt::AlignVCenter;
-        QTest::newRow("button label") << "Start" << 12 << QRectF(20.5, 0, 60, 30) << leftMiddle;
-        QTest::newRow("Chinese label") << "重新开始" << 12 << QRectF(7.25, 3, 80, 24) << leftMiddle;
-        QTest::newRow("read-out, centred") << "59:59" << 34 << QRectF(55, 2, 110, 41) << int(Qt::AlignCenter);
-        QTest::newRow("same text, smaller") << "59:59" << 14 << QRectF(55, 2, 110, 41) << int(Qt::AlignCenter);
-        QTest::newRow("right, bottom") << "1:00:00" << 14 << QRectF(10, 5, 180, 40) << int(Qt::AlignRight | Qt::AlignBottom);
-        QTest::newRow("top left") << "Paused" << 10 << QRectF(3, 4, 90, 30) << int(Qt::AlignLeft | Qt::AlignTop);
-        QTest::newRow("spills out, clipped") << "123:45:67 and more" << 34 << QRectF(30, 10, 110, 20) << int(Qt::AlignCenter);
-        QTest::newRow("empty") << "" << 12 << QRectF(0, 0, 50, 20) << leftMiddle;
-    }
     void shapedTextDrawsAsDrawTextDoes()
     {
-        QFETCH(QString, text);
-        QFETCH(int, pixelSize);
-        QFETCH(QRectF, box);
-        QFETCH(int, align);
-        const QFont font = viewstyle::font(pixelSize, QFont::Medium);
-        QImage expected(actual_.size(), actual_.format());
-        for (QImage* image : {&expected, &actual_}) {
-            image->fill(Qt::transparent);
-            QPainter p(image);
-            p.setRenderHint(QPainter::Antialiasing);
-            p.setPen(Qt::black);
-            p.setFont(font);
-            if (image == &expected) {
-                p.drawText(box, align, text);
-            } else {
-                shaped_.set(text, font, image);
-                shaped_.draw(p, box, Qt::Alignment(align));
+        const int leftMiddle = Qt::AlignLeft | Qt::AlignVCenter;
+        const std::tuple<QString, int, QRectF, int> rows[] = {
+            {QStringLiteral("Start"), 12, QRectF(20.5, 0, 60, 30), leftMiddle},
+            {QStringLiteral("重新开始"), 12, QRectF(7.25, 3, 80, 24), leftMiddle},
+            {QStringLiteral("59:59"), 34, QRectF(55, 2, 110, 41), Qt::AlignCenter},
+            {QStringLiteral("59:59"), 14, QRectF(55, 2, 110, 41), Qt::AlignCenter},
+            {QStringLiteral("1:00:00"), 14, QRectF(10, 5, 180, 40), Qt::AlignRight | Qt::AlignBottom},
+            {QStringLiteral("Paused"), 10, QRectF(3, 4, 90, 30), Qt::AlignLeft | Qt::AlignTop},
+            {QStringLiteral("123:45:67 and more"), 34, QRectF(30, 10, 110, 20), Qt::AlignCenter},  // clipped
+            {QString(), 12, QRectF(0, 0, 50, 20), leftMiddle}};
+        ShapedText shaped;
+        QImage expected(220, 48, QImage::Format_ARGB32_Premultiplied);
+        QImage actual(expected.size(), expected.format());
+        for (const auto& [text, pixelSize, box, align] : rows) {
+            const QFont font = viewstyle::font(pixelSize, QFont::Medium);
+            for (QImage* image : {&expected, &actual}) {
+                image->fill(Qt::transparent);
+                QPainter p(image);
+                p.setRenderHint(QPainter::Antialiasing);
+                p.setPen(Qt::black);
+                p.setFont(font);
+                if (image == &expected) {
+                    p.drawText(box, align, text);
+                } else {
+                    shaped.set(text, font, image);
+                    shaped.draw(p, box, Qt::Alignment(align));
+                }
             }
+            QCOMPARE(shaped.text(), text);
+            QCOMPARE(shaped.width(), QFontMetrics(font, &actual).horizontalAdvance(text));
+            QVERIFY2(actual == expected, qPrintable(text));
         }
-        QCOMPARE(shaped_.text(), text);
-        QCOMPARE(shaped_.width(), QFontMetrics(font, &actual_).horizontalAdvance(text));
-        QVERIFY2(actual_ == expected, "drawn differently from QPainter::drawText");
     }
-
-private:
-    QImage actual_{220, 48, QImage::Format_ARGB32_Premultiplied};
-    ShapedText shaped_;
 };
 
 QTEST_MAIN(TestViewRendering)
