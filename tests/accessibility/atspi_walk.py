@@ -3,26 +3,23 @@
 #
 # Run by arrangement.sh on an X server and session bus of its own, it starts
 # an accessibility bus (at-spi-bus-launcher), runs Lumora on it with Qt's
-# AT-SPI bridge on, and checks, in English and
-# in Chinese: roles, names and checked states of the window's controls, the
-# settings panel's place in the tree, that a running countdown sends each
-# accessible name only when it changes, and the ringing card's alert, focus
-# and the controls it covers.
+# AT-SPI bridge on, and checks, in English and in Chinese: roles, names and
+# checked states of the window's controls, the settings panel's place in the
+# tree, that a running countdown sends each accessible name only when it
+# changes, and the ringing card's alert, focus and the controls it covers.
 #
 # Usage: atspi_walk.py LUMORA_EXECUTABLE SOURCE_DIR
-import os
-import shutil
-import signal
-import subprocess
-import sys
-import tempfile
-import time
+import os, shutil, subprocess, sys, tempfile, time  # noqa: E401
 import xml.etree.ElementTree as ET
 
+import gi
+
+gi.require_version("Atspi", "2.0")
+from gi.repository import Atspi, GLib  # noqa: E402
+
 EXE, SOURCE = sys.argv[1], sys.argv[2]
-failures = []
-tmp = tempfile.mkdtemp(prefix="lumora-a11y-")
-children = []
+S, Role = Atspi.StateType, Atspi.Role
+failures, children, tmp = [], [], tempfile.mkdtemp(prefix="lumora-a11y-")
 
 
 def check(ok, what):
@@ -32,11 +29,8 @@ def check(ok, what):
 
 
 def texts(language_file):
-    table = {}
-    for m in ET.parse(os.path.join(SOURCE, "resources", "i18n", language_file)).getroot().iter("message"):
-        t = m.find("translation")
-        table[m.get("id")] = (t.text if t is not None and t.text else m.find("source").text) or ""
-    return table
+    root = ET.parse(os.path.join(SOURCE, "resources", "i18n", language_file)).getroot()
+    return {m.get("id"): m.findtext("translation") or m.findtext("source") or "" for m in root.iter("message")}
 
 
 def spawn(args, **kw):
@@ -45,7 +39,7 @@ def spawn(args, **kw):
 
 
 def end(p):
-    p.send_signal(signal.SIGTERM)
+    p.terminate()
     try:
         return p.wait(30)
     except subprocess.TimeoutExpired:
@@ -53,28 +47,8 @@ def end(p):
         return p.wait()
 
 
-os.environ.pop("AT_SPI_BUS_ADDRESS", None)
-os.environ.pop("NO_AT_BRIDGE", None)
-spawn(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"])
-for _ in range(100):
-    if "true" in subprocess.run(["dbus-send", "--session", "--dest=org.freedesktop.DBus", "--print-reply",
-                                 "/org/freedesktop/DBus", "org.freedesktop.DBus.NameHasOwner",
-                                 "string:org.a11y.Bus"], capture_output=True, text=True).stdout:
-        break
-    time.sleep(0.1)
-
-import gi  # noqa: E402  (after the bus is chosen: the library reads it once)
-
-gi.require_version("Atspi", "2.0")
-from gi.repository import Atspi, GLib  # noqa: E402
-
-Atspi.init()
-S, Role = Atspi.StateType, Atspi.Role
-
-
 def pump(seconds):
-    end_at = time.monotonic() + seconds
-    ctx = GLib.MainContext.default()
+    end_at, ctx = time.monotonic() + seconds, GLib.MainContext.default()
     while time.monotonic() < end_at:
         while ctx.pending():
             ctx.iteration(False)
@@ -86,12 +60,11 @@ def wait_for(predicate, seconds=20.0):
     while time.monotonic() < end_at:
         try:
             found = predicate()
-        except GLib.Error:
+        except GLib.Error:  # an application on the bus that has gone
             found = None
         if found:
             return found
         pump(0.1)
-    return None
 
 
 def kids(node):
@@ -132,10 +105,10 @@ def run(language, table):
     with open(os.path.join(home, "lumora", "lumora.conf"), "w") as f:
         f.write("[General]\nappLanguage=%s\nnotificationType=desktop\n" % language)
     app_proc = spawn([EXE], env=dict(os.environ, XDG_CONFIG_HOME=home, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
-                                     QT_ACCESSIBILITY="1", QT_QPA_PLATFORM="xcb"))
+                                     QT_ACCESSIBILITY="1"))
 
     def named(nodes, role, key):
-        return find(nodes, role, table[key])
+        return find(nodes, role, table[key])[0]
 
     def application():
         for a in kids(Atspi.get_desktop(0)):
@@ -146,22 +119,18 @@ def run(language, table):
                 pass
 
     app = wait_for(application, 60)
-    frame = app and shown(app, Role.FRAME)
-    check(frame and frame.get_name() == "Lumora", language + ": the main window is a frame named Lumora")
-    if not frame:
-        return
+    frame = shown(app, Role.FRAME)
+    check(frame.get_name() == "Lumora", language + ": the main window is a frame named " + frame.get_name())
     nodes = walk(frame)
-
     # Choices are radio buttons with the checked state: three segments, ten cards.
     buttons = find(nodes, Role.RADIO_BUTTON)
     seen = ([n.get_name() for n in buttons[:3]], len(buttons), [n.get_name() for n in buttons if has(n, S.CHECKED)])
     check(seen == ([table["mode.preset"], table["mode.custom"], table["mode.targetTime"]], 13,
                    [table["mode.preset"], "10 " + table["unit.minute"].strip()]), language + ": choices %s" % (seen,))
     # The ring is a progress bar that says the time, its value 0 to 100.
-    rings = find(nodes, Role.PROGRESS_BAR)
-    value = rings[0].get_value_iface() if len(rings) == 1 else None
-    check(value and value.get_maximum_value() == 100 and value.get_current_value() == 0
-          and rings[0].get_name().startswith("10:00"), language + ": one progress bar saying the time, 0 to 100")
+    value = find(nodes, Role.PROGRESS_BAR)[0].get_value_iface()
+    check((value.get_name()[:5], value.get_current_value(), value.get_maximum_value()) == ("10:00", 0, 100),
+          language + ": the ring is a progress bar saying the time, 0 to 100")
 
     # The settings panel, opened by the named gear: a dialog of the
     # application, named by its title; it leaves the tree when it closes.
@@ -169,30 +138,27 @@ def run(language, table):
     dialog = wait_for(lambda: shown(app, Role.DIALOG), 10)
     check(dialog.get_name() == table["settings.title"], language + ": the panel is named " + dialog.get_name())
     inside = walk(dialog)
-    rows = [(n.get_name(), has(n, S.CHECKED)) for n in find(inside, Role.RADIO_BUTTON)]
-    check(rows == [(table[k], k in ("notify.desktop", "theme.system")) for k in (
-        "notify.desktop", "notify.system", "notify.both", "theme.light", "theme.dark", "theme.system")],
-          language + ": notification and theme rows are radio buttons, the chosen ones checked: %s" % rows)
-    check([(n.get_name(), has(n, S.CHECKED)) for n in find(inside, Role.CHECK_BOX)]
-          == [(table["settings.launch"], False), (table["settings.bringFront"], True),
-              (table["settings.showRestart"], True)], language + ": the switches are check boxes with their state")
-    press(named(inside, Role.PUSH_BUTTON, "menu.close")[0])
+    rows = [(n.get_name(), has(n, S.CHECKED)) for n in find(inside, Role.RADIO_BUTTON) + find(inside, Role.CHECK_BOX)]
+    check(rows == [(table[k], k in ("notify.desktop", "theme.system", "settings.bringFront", "settings.showRestart"))
+                   for k in ("notify.desktop", "notify.system", "notify.both", "theme.light", "theme.dark",
+                             "theme.system", "settings.launch", "settings.bringFront", "settings.showRestart")],
+          language + ": choices are radio buttons and switches check boxes, with their states: %s" % rows)
+    press(named(inside, Role.PUSH_BUTTON, "menu.close"))
     check(wait_for(lambda: shown(app, Role.DIALOG) is None, 10), language + ": the panel leaves the tree")
 
-    # Until a time: the length capsule is a named text.
-    press(named(nodes, Role.RADIO_BUTTON, "mode.targetTime")[0])
+    # Until a time: the length capsule is a named text, once.
+    press(named(nodes, Role.RADIO_BUTTON, "mode.targetTime"))
     pump(0.5)
     lengths = [n.get_name() for n in walk(frame) if has(n, S.SHOWING) and n.get_role() in (Role.LABEL, Role.STATIC)
                and n.get_name().endswith(table["unit.second"])]
     check(len(lengths) == 1, language + ": the length capsule is a named text: %s" % lengths)
 
-    # A running countdown: each name is sent only when it changes.
-    press(named(nodes, Role.RADIO_BUTTON, "mode.custom")[0])
+    # A running countdown of six seconds: each name is sent only when it changes.
+    press(named(nodes, Role.RADIO_BUTTON, "mode.custom"))
     pump(0.5)
     nodes = walk(frame)
-    plus = find(nodes, Role.PUSH_BUTTON, table["a11y.increase"].replace("%1", table["unit.sec"].strip()))
     for _ in range(6):
-        press(plus[0])
+        press(find(nodes, Role.PUSH_BUTTON, table["a11y.increase"].replace("%1", table["unit.sec"].strip()))[0])
         pump(0.1)
     names, last, repeats, alerts = [], {}, [], []
 
@@ -206,7 +172,7 @@ def run(language, table):
     stop_names = listen("object:property-change:accessible-name", on_name)
     stop_alerts = listen("object:state-changed:showing", lambda e: alerts.append(e.source.get_name())
                          if e.detail1 and e.source.get_role() == Role.ALERT else None)
-    press(named(nodes, Role.PUSH_BUTTON, "start.begin")[0])
+    press(named(nodes, Role.PUSH_BUTTON, "start.begin"))
     pump(3.0)
     stop_names()
     check(not repeats and len(names) <= 12,
@@ -214,25 +180,27 @@ def run(language, table):
 
     # Expiry: the card is an alert in the current language, and the restart
     # button has the focus; the controls under it cannot be pressed.
-    alert = wait_for(lambda: alerts, 10)
-    check(alert and alert[0] == table["ring.title"], language + ": the expiry is announced as an alert: %s" % alerts)
+    check(wait_for(lambda: alerts, 10) == [table["ring.title"]], language + ": the expiry is an alert: %s" % alerts)
     stop_alerts()
     nodes = walk(frame)
-    cards = [n for n in find(nodes, Role.ALERT) if has(n, S.SHOWING)]
-    check(len(cards) == 1 and cards[0].get_name() == table["ring.title"]
-          and cards[0].get_description() == table["ring.subtitle"], language + ": the card's title and subtitle")
+    card = [n for n in find(nodes, Role.ALERT) if has(n, S.SHOWING)][0]
+    check((card.get_name(), card.get_description()) == (table["ring.title"], table["ring.subtitle"]),
+          language + ": the card's title and subtitle")
     restart = named(nodes, Role.PUSH_BUTTON, "ring.restart")
-    check(restart and wait_for(lambda: has(restart[0], S.FOCUSED), 5), language + ": the restart button has the focus")
-    press(named(nodes, Role.PUSH_BUTTON, "control.reset")[0])
+    check(wait_for(lambda: has(restart, S.FOCUSED), 5), language + ": the restart button has the focus")
+    press(named(nodes, Role.PUSH_BUTTON, "control.reset"))
     pump(1.0)
-    check(cards and has(cards[0], S.SHOWING), language + ": the covered reset button does nothing while it rings")
-    press(named(nodes, Role.PUSH_BUTTON, "ring.stop")[0])
+    check(has(card, S.SHOWING), language + ": the covered reset button does nothing while it rings")
+    press(named(nodes, Role.PUSH_BUTTON, "ring.stop"))
     pump(0.5)
     code = end(app_proc)
     check(code == 0, language + ": Lumora exits cleanly (%d)" % code)
 
 
 try:
+    spawn(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"])
+    subprocess.run(["gdbus", "wait", "--session", "--timeout", "20", "org.a11y.Bus"], check=True)
+    Atspi.init()
     run("english", texts("lumora_en.ts"))
     run("chinese", texts("lumora_zh_Hans.ts"))
 finally:
@@ -240,5 +208,4 @@ finally:
         if p.poll() is None:
             end(p)
     shutil.rmtree(tmp, ignore_errors=True)
-
 sys.exit(1 if failures else 0)

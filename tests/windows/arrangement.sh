@@ -30,7 +30,7 @@ wait_for() {
 export HOME=$work/home XDG_RUNTIME_DIR=$work/run
 mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
-unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM PULSE_SERVER
+unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM PULSE_SERVER AT_SPI_BUS_ADDRESS NO_AT_BRIDGE
 bus=$(dbus-daemon --session --fork --print-address=1 --print-pid=1)
 export DBUS_SESSION_BUS_ADDRESS=$(sed -n 1p <<<"$bus")
 pids+=("$(sed -n 2p <<<"$bus")")
