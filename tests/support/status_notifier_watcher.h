@@ -1,22 +1,18 @@
 #pragma once
 
 #include <QDBusConnection>
-#include <QDBusContext>
 #include <QObject>
 #include <QStringList>
 
 // A small org.kde.StatusNotifierWatcher for tests: it records every item that
-// registers, and can stay silent as a hung panel would.
-class StatusNotifierWatcher final : public QObject, protected QDBusContext {
+// registers.
+class StatusNotifierWatcher final : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
     Q_PROPERTY(QStringList RegisteredStatusNotifierItems MEMBER items)
     Q_PROPERTY(bool IsStatusNotifierHostRegistered MEMBER hostRegistered)
 public:
-    enum class Behaviour { answer, silent };
-
-    explicit StatusNotifierWatcher(QDBusConnection bus, Behaviour behaviour = Behaviour::answer)
-        : bus_(std::move(bus)), behaviour_(behaviour)
+    explicit StatusNotifierWatcher(QDBusConnection bus) : bus_(std::move(bus))
     {
         bus_.registerObject(path, this,
                             QDBusConnection::ExportScriptableContents | QDBusConnection::ExportAllProperties);
@@ -43,10 +39,7 @@ public Q_SLOTS:
     Q_SCRIPTABLE void RegisterStatusNotifierItem(const QString& item)
     {
         items.append(item);
-        if (behaviour_ == Behaviour::silent)
-            setDelayedReply(true);  // and never answered
-        else
-            Q_EMIT StatusNotifierItemRegistered(item);
+        Q_EMIT StatusNotifierItemRegistered(item);
     }
 
 Q_SIGNALS:
@@ -58,5 +51,4 @@ private:
     static inline const QString path = QStringLiteral("/StatusNotifierWatcher");
 
     QDBusConnection bus_;
-    Behaviour behaviour_;
 };

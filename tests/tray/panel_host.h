@@ -33,15 +33,13 @@ public:
     {
         return menuCall(QStringLiteral("Event"), {id, event, QVariant::fromValue(QDBusVariant(0)), 0u});
     }
-    // The whole menu, every property; empty on an error.
+    // The whole menu, every property.
     DBusMenuLayoutItem layout();
-    // Properties.Get; an error reply gives an invalid QVariant.
+    // Properties.Get; an error gives an invalid QVariant.
     QVariant itemProperty(const QString& name);
 
     // Returns once every signal sent before it has been recorded.
     void sync();
-    // The names of the signals recorded from the `from`th on, sorted.
-    QStringList heard(qsizetype from = 0) const;
     QList<QVariantList> arguments(const QString& member) const;
 
     const QString service;

@@ -19,7 +19,6 @@
 #include <functional>
 
 namespace {
-const QString kAppId = QStringLiteral("org.lumora.Lumora");
 const QString kIdle = QStringLiteral("\u23F1 Ready");
 
 bool isError(const QDBusMessage& reply)
@@ -38,15 +37,12 @@ QStringList entries(const DBusMenuLayoutItem& root)
     QStringList out;
     for (const DBusMenuLayoutItem& entry : root.children) {
         const QVariantMap& p = entry.properties;
-        const bool separator = p.value("type").toString() == QLatin1String("separator");
-        QString text = separator ? QStringLiteral("-") : p.value("label").toString();
-        if (!p.value("visible").toBool() || (!separator && !p.value("enabled").toBool()))
-            text += QStringLiteral(" (off)");
-        if (p.contains("shortcut")) {
-            for (const QStringList& keys : qdbus_cast<DBusMenuShortcut>(p.value("shortcut").value<QDBusArgument>()))
-                text += QLatin1Char(' ') + keys.join(QLatin1Char('+'));
-        }
-        out << text;
+        out << (p.value("type") == "separator" ? QStringLiteral("-") : p.value("label").toString());
+        if (p.value("enabled") == false || p.value("visible") == false)
+            out.last() += QStringLiteral(" (off)");
+        const QVariant shortcut = p.value("shortcut");
+        for (const QStringList& keys : shortcut.isValid() ? qdbus_cast<DBusMenuShortcut>(shortcut) : DBusMenuShortcut{})
+            out.last() += QLatin1Char(' ') + keys.join(QLatin1Char('+'));
     }
     return out;
 }
@@ -56,7 +52,7 @@ struct SniShell {
     SniShell()
     {
         rig.launch();
-        QTRY_VERIFY(item->isRegistered());
+        QTRY_VERIFY(item && item->isRegistered());
     }
 
     // Id of the status menu's entry at `index`, as the panel sees it.
@@ -65,12 +61,8 @@ struct SniShell {
     PrivateBus bus;
     StatusNotifierWatcher watcher{bus.connect(QStringLiteral("watcher"))};
     QDBusConnection appBus = bus.connect(QStringLiteral("app"));
-    StatusNotifierBackend* item = nullptr;
-    ShellRig rig{[this] {
-        auto backend = std::make_unique<StatusNotifierBackend>(appBus, kAppId);
-        item = backend.get();
-        return backend;
-    }};
+    QPointer<StatusNotifierBackend> item;
+    ShellRig rig{[this] { return makeDesktopTray(appBus, item); }};
     PanelHost host{bus.connect(QStringLiteral("host")), appBus.baseService()};
 };
 }  // namespace
@@ -114,14 +106,13 @@ private Q_SLOTS:
     }
 
     // What a panel reads of the idle shell: the item, a picture for each size
-    // in whole ARGB32 pixels, network byte order, and the status menu, whole
-    // or in part.
+    // in whole ARGB32 pixels, network byte order, and the status menu.
     void panelReadsItemAndMenu()
     {
         PanelHost& host = shell->host;
         QCOMPARE(shell->watcher.items, QStringList{host.service});
         QCOMPARE(host.itemProperty("Menu").value<QDBusObjectPath>().path(), StatusNotifierBackend::menuPath);
-        QCOMPARE(host.itemProperty("ItemIsMenu").toBool(), false);  // a left click is ours, not the menu's
+        QCOMPARE(host.itemProperty("ItemIsMenu"), QVariant(false));  // a left click is ours, not the menu's
         QCOMPARE(qdbus_cast<DBusToolTip>(host.itemProperty("ToolTip").value<QDBusArgument>()).title, kIdle);
         // The guide keeps room for the widest title, hours and all.
         const QString guide = host.itemProperty("XAyatanaLabelGuide").toString();
@@ -131,29 +122,31 @@ private Q_SLOTS:
         const auto pixmaps = qdbus_cast<DBusImageList>(host.itemProperty("IconPixmap").value<QDBusArgument>());
         for (const DBusImage& p : pixmaps)
             QCOMPARE(p.pixels.size(), qsizetype(p.width) * p.height * 4);
-        QCOMPARE(pixmaps.last().width, 48);
         const QImage drawn =
             TrayRingPicture::of(TrayState::idle, 1.0).render(48).convertToFormat(QImage::Format_ARGB32);
         QVERIFY(qAlpha(drawn.pixel(24, 3)) > 0);  // the ring is drawn where we look
+        QCOMPARE(pixmaps.last().width, 48);
         QCOMPARE(qFromBigEndian<quint32>(pixmaps.last().pixels.constData() + 4 * (3 * 48 + 24)),
                  quint32(drawn.pixel(24, 3)));
 
-        const DBusMenuLayoutItem root = layoutOf(host.menuCall("GetLayout", {0, -1, QStringList{}}));
+        const DBusMenuLayoutItem root = host.layout();
         QCOMPARE(root.properties.value("children-display").toString(), QStringLiteral("submenu"));
         QCOMPARE(entries(root), (QStringList{"Settings… Control+,", "Check for Updates…", "-", "About Lumora", "-",
                                              "Quit Control+Q"}));
-        // A depth of 0 gives the entry alone; a name list only those names.
-        QVERIFY(layoutOf(host.menuCall("GetLayout", {0, 0, QStringList{}})).children.isEmpty());
-        QCOMPARE(layoutOf(host.menuCall("GetLayout", {0, -1, QStringList{"label"}})).children.at(0).properties.keys(),
-                 QStringList{"label"});
-        const int quit = root.children.at(5).id;
-        const QDBusMessage one = host.menuCall("GetProperty", {quit, QStringLiteral("label")});
-        QCOMPARE(one.arguments().at(0).value<QDBusVariant>().variant().toString(), QStringLiteral("Quit"));
-        const QDBusMessage group = host.menuCall(
-            "GetGroupProperties", {QVariant::fromValue(QList<int>{root.children.at(0).id, quit}), QStringList{"label"}});
+        // Ids a panel remembers from an older menu are left out, or named.
+        const QList<int> ids{root.children.at(0).id, 998};
+        const QDBusMessage group =
+            host.menuCall("GetGroupProperties", {QVariant::fromValue(ids), QStringList{"label"}});
         const auto items = qdbus_cast<DBusMenuItemList>(group.arguments().at(0).value<QDBusArgument>());
-        QCOMPARE(items.size(), 2);
-        QCOMPARE(items.at(1).properties, (QVariantMap{{"label", "Quit"}}));
+        QCOMPARE(items.size(), 1);
+        QCOMPARE(items.at(0).properties, (QVariantMap{{"label", "Settings…"}}));
+        const DBusMenuEventList events{{ids.at(0), "hovered", QDBusVariant(0), 0},
+                                       {998, "clicked", QDBusVariant(0), 0}};
+        const QDBusMessage some = host.menuCall("EventGroup", {QVariant::fromValue(events)});
+        QCOMPARE(qdbus_cast<QList<int>>(some.arguments().at(0)), QList<int>{998});
+        QVERIFY(isError(host.menuCall("GetLayout", {999, -1, QStringList{}})));
+        // Only the exported interfaces answer: nothing of the QObject behind them.
+        QVERIFY(isError(host.call(StatusNotifierBackend::itemPath, "org.qtproject.Qt.QObject", "deleteLater")));
     }
 
     // Opening and hovering an entry run nothing; a click runs it once, alone
@@ -185,46 +178,10 @@ private Q_SLOTS:
         s.rig.delegate().aboutWindow()->close();
     }
 
-    // Nothing but the two interfaces answers, nothing in them can be written,
-    // and ids the menu never gave out are refused; the item goes on answering.
-    void badCallsAreRefused()
-    {
-        const int entry = shell->entryId(0);
-        const QString item = StatusNotifierBackend::itemPath;
-        const QString menu = StatusNotifierBackend::menuPath;
-        const QString dbusMenu = PanelHost::menuInterface;
-        const QDBusVariant zero(0);
-        const auto group = [](DBusMenuEventList events) { return QVariant::fromValue(events); };
-        const struct {
-            QString path;
-            QString interface;
-            QString method;
-            QVariantList args;
-            QList<int> idErrors;  // of a group call, answered all the same
-        } rows[] = {
-            {item, "org.qtproject.Qt.QObject", "deleteLater", {}, {}},
-            {item, PanelHost::itemInterface, "setTitle", {"x"}, {}},
-            {menu, dbusMenu, "GetLayout", {999, -1, QStringList{}}, {}},
-            {menu, dbusMenu, "GetProperty", {999, "label"}, {}},
-            {menu, dbusMenu, "GetProperty", {entry, "colour"}, {}},
-            {menu, dbusMenu, "Event", {999, "clicked", QVariant::fromValue(zero), 0u}, {}},
-            {menu, dbusMenu, "AboutToShow", {999}, {}},
-            {menu, dbusMenu, "EventGroup", {group({{999, "clicked", zero, 0}})}, {}},
-            {menu, dbusMenu, "EventGroup", {group({{entry, "hovered", zero, 0}, {998, "clicked", zero, 0}})}, {998}},
-            {menu, dbusMenu, "AboutToShowGroup", {QVariant::fromValue(QList<int>{0, 997})}, {997}},
-        };
-        for (const auto& row : rows) {
-            const QDBusMessage reply = shell->host.call(row.path, row.interface, row.method, row.args);
-            QVERIFY2(isError(reply) == row.idErrors.isEmpty(), qPrintable(row.method));
-            if (!row.idErrors.isEmpty())
-                QCOMPARE(qdbus_cast<QList<int>>(reply.arguments().last()), row.idErrors);
-        }
-        QCOMPARE(shell->host.layout().children.size(), 6);
-    }
-
     // The label follows a running countdown second by second, each second
-    // told once; the guide stays, and the ring moves only on its own steps.
-    void labelFollowsTheCountdown()
+    // told once, and the ring only on its own steps. A language change then
+    // replaces the menu: a new layout revision, new ids, the old ids refused.
+    void panelFollowsCountdownAndLanguage()
     {
         PanelHost& host = shell->host;
         const QString guide = host.itemProperty("XAyatanaLabelGuide").toString();
@@ -245,18 +202,12 @@ private Q_SLOTS:
         const qsizetype icons = host.arguments("NewIcon").size();
         QVERIFY(icons >= 5 && icons <= 6);
         shell->rig.timer.reset();
-    }
 
-    // A language change replaces the exported menu: a new layout revision,
-    // new ids, the old ids refused.
-    void languageChangeReplacesTheMenu()
-    {
-        PanelHost& host = shell->host;
         const QDBusMessage before = host.menuCall("GetLayout", {0, -1, QStringList{}});
-        QList<int> ids;
+        QSet<int> ids;
         for (const DBusMenuLayoutItem& entry : layoutOf(before).children)
             ids << entry.id;
-        QCOMPARE(QSet<int>(ids.begin(), ids.end()).size(), 6);
+        QCOMPARE(ids.size(), 6);
         host.received.clear();
         shell->rig.l10n.setCurrent(AppLanguage::chinese);
         QTRY_COMPARE(host.itemProperty("XAyatanaLabel").toString(), QStringLiteral("\u23F1 就绪"));
@@ -268,7 +219,7 @@ private Q_SLOTS:
         QCOMPARE(entries(layoutOf(after)).at(0), QStringLiteral("设置… Control+,"));
         for (const DBusMenuLayoutItem& entry : layoutOf(after).children)
             QVERIFY(!ids.contains(entry.id));
-        QVERIFY(isError(host.menuEvent(ids.at(5))));
+        QVERIFY(isError(host.menuEvent(*ids.begin())));
     }
 
     // Each change is told with its own signals, and a change to the same
@@ -276,45 +227,46 @@ private Q_SLOTS:
     void signalsGoOutOnlyOnRealChanges()
     {
         PrivateBus bus;
-        StatusNotifierBackend item(bus.connect(QStringLiteral("app")), kAppId);
+        StatusNotifierBackend item(bus.connect(QStringLiteral("app")), QStringLiteral("org.lumora.Lumora"));
         QMenu menu;
         QMenu other;
         QAction* one = menu.addAction(QStringLiteral("One"));
         item.setMenu(&menu);
-        item.setTitle(QStringLiteral("a"));
-        item.setTitleGuide(QStringLiteral("gg"));
-        item.setProgress(TrayState::running, 0.5);
         item.show();
         PanelHost host(bus.connect(QStringLiteral("host")), item.serviceName());
         const struct {
             std::function<void()> change;
-            QStringList heard;  // sorted
+            QStringList heard;  // sorted; an entry update with the names it carries
         } steps[] = {
+            {[&] { item.setTitle("a"); }, {"NewTitle", "NewToolTip", "XAyatanaNewLabel"}},
             {[&] { item.setTitle("a"); }, {}},
-            {[&] { item.setTitle("b"); }, {"NewTitle", "NewToolTip", "XAyatanaNewLabel"}},
+            {[&] { item.setTitleGuide("gg"); }, {"XAyatanaNewLabel"}},
             {[&] { item.setTitleGuide("gg"); }, {}},
-            {[&] { item.setTitleGuide("ggg"); }, {"XAyatanaNewLabel"}},
+            {[&] { item.setProgress(TrayState::running, 0.5); }, {"NewAttentionIcon", "NewIcon"}},
             {[&] { item.setProgress(TrayState::running, 0.5 - 0.1 / TrayRingPicture::steps); }, {}},
-            {[&] { item.setProgress(TrayState::running, 0.25); }, {"NewAttentionIcon", "NewIcon"}},
             {[&] { item.setProgress(TrayState::ringing, 0.0); }, {"NewAttentionIcon", "NewIcon", "NewStatus"}},
             {[&] { one->setStatusTip("not exported"); }, {}},
-            {[&] { one->setEnabled(false); }, {"ItemsPropertiesUpdated"}},
+            {[&] { one->setEnabled(false); }, {"ItemsPropertiesUpdated enabled"}},
             {[&] { item.setMenu(&other); }, {"LayoutUpdated"}},
             {[&] { other.addActions({new QAction("Two", &other), new QAction("Three", &other)}); }, {"LayoutUpdated"}},
         };
         for (const auto& step : steps) {
-            const qsizetype from = host.received.size();
+            host.received.clear();
             step.change();
             QCoreApplication::processEvents();
             host.sync();
-            QCOMPARE(host.heard(from), step.heard);
+            QStringList heard;
+            for (const QDBusMessage& m : std::as_const(host.received)) {
+                heard << m.member();
+                if (m.member() == QLatin1String("ItemsPropertiesUpdated")) {
+                    for (const DBusMenuItem& entry : qdbus_cast<DBusMenuItemList>(m.arguments().at(0)))
+                        heard.last() += QLatin1Char(' ') + entry.properties.keys().join(QLatin1Char(','));
+                }
+            }
+            heard.sort();
+            QCOMPARE(heard, step.heard);
         }
         QCOMPARE(host.itemProperty("Status").toString(), QStringLiteral("NeedsAttention"));
-        // Only what changed of the entry goes out.
-        const auto updated = qdbus_cast<DBusMenuItemList>(
-            host.arguments("ItemsPropertiesUpdated").at(0).at(0).value<QDBusArgument>());
-        QCOMPARE(updated.size(), 1);
-        QCOMPARE(updated.at(0).properties, (QVariantMap{{"enabled", false}}));
         QCOMPARE(entries(host.layout()), (QStringList{"Two", "Three"}));
     }
 
@@ -324,27 +276,23 @@ private Q_SLOTS:
     void backendFollowsTheWatcher_data()
     {
         QTest::addColumn<QString>("when");  // the watcher or panel comes
-        for (const char* when : {"before", "after", "panel after", "never", "no bus"})
+        for (const char* when : {"before", "after", "panel after", "no bus"})
             QTest::newRow(when) << QString::fromLatin1(when);
     }
     void backendFollowsTheWatcher()
     {
         QFETCH(QString, when);
-        const bool later = when.endsWith(QLatin1String("after"));
         PrivateBus bus;
         std::unique_ptr<StatusNotifierWatcher> watcher;
         const auto watch = [&] { watcher = std::make_unique<StatusNotifierWatcher>(bus.connect("watcher")); };
-        if (when == QLatin1String("before") || when == QLatin1String("panel after"))
+        if (when == "before" || when == "panel after")
             watch();
-        if (when == QLatin1String("panel after"))
+        if (when == "panel after")
             watcher->hostRegistered = false;
-        const QDBusConnection appBus =
-            when == QLatin1String("no bus")
-                ? QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/bus"), QStringLiteral("nowhere"))
-                : bus.connect(QStringLiteral("app"));
         QPointer<FakeTrayBackend> fallback;
         QPointer<StatusNotifierBackend> item;
-        auto owned = makeDesktopTray(appBus, item, &fallback);
+        // A connection name never made is a bus that is not there.
+        auto owned = makeDesktopTray(when == "no bus" ? QDBusConnection("none") : bus.connect("app"), item, &fallback);
         DesktopTrayBackend* tray = owned.get();
         StatusItem status(std::move(owned));
         status.setMenu(std::make_unique<QMenu>());
@@ -354,36 +302,27 @@ private Q_SLOTS:
         QTRY_VERIFY(tray->kind() != DesktopTrayBackend::Kind::undecided);
         status.setProgress(TrayState::ringing, 0.0);
         QSignalSpy clicks(&status, &StatusItem::clicked);
-
-        if (when != QLatin1String("before")) {
+        if (when != "before") {
             QCOMPARE(tray->kind(), DesktopTrayBackend::Kind::fallback);
-            QVERIFY(fallback && fallback->shown);
+            QVERIFY(fallback && fallback->shown && fallback->menu == status.menu());
             QCOMPARE(fallback->title, QStringLiteral("\u23F1 04:59"));
             QCOMPARE(fallback->state, TrayState::ringing);
-            QCOMPARE(fallback->menu.data(), status.menu());
             fallback->click(TrayBackend::Click::primary);
-            QCOMPARE(clicks.size(), 1);
-            if (!later)
+            if (when == "no bus")
                 return;
+            when == "after" ? watch() : watcher->announceHost();
         }
-        if (when == QLatin1String("after"))
-            watch();
-        else if (later)
-            watcher->announceHost();
         QTRY_COMPARE(tray->kind(), DesktopTrayBackend::Kind::statusNotifier);
         QVERIFY(!fallback);  // the old item left the panel
-        QTRY_VERIFY(item && item->isRegistered());
-        QCOMPARE(watcher->items, QStringList{item->serviceName()});
+        QTRY_COMPARE(watcher->items, QStringList{item->serviceName()});
         PanelHost host(bus.connect(QStringLiteral("host")), item->serviceName());
-        QVariantMap shown;
-        for (const char* name : {"XAyatanaLabel", "XAyatanaLabelGuide", "Status"})
-            shown.insert(name, host.itemProperty(name));
-        QCOMPARE(shown, (QVariantMap{{"XAyatanaLabel", "\u23F1 04:59"}, {"XAyatanaLabelGuide", "\u23F1 00:00:00"},
-                                     {"Status", "NeedsAttention"}}));
+        QCOMPARE(host.itemProperty("XAyatanaLabel").toString(), QStringLiteral("\u23F1 04:59"));
+        QCOMPARE(host.itemProperty("XAyatanaLabelGuide").toString(), QStringLiteral("\u23F1 00:00:00"));
+        QCOMPARE(host.itemProperty("Status").toString(), QStringLiteral("NeedsAttention"));
         QCOMPARE(entries(host.layout()), QStringList{"Quit"});
         host.itemCall("Activate", {0, 0});
         host.itemCall("SecondaryActivate", {0, 0});
-        QTRY_COMPARE(clicks.size(), later ? 3 : 2);
+        QTRY_COMPARE(clicks.size(), when == "before" ? 2 : 3);
         QCOMPARE(clicks.at(clicks.size() - 2).at(0).value<TrayBackend::Click>(), TrayBackend::Click::primary);
         QCOMPARE(clicks.last().at(0).value<TrayBackend::Click>(), TrayBackend::Click::middle);
         QVERIFY(!isError(host.itemCall("ContextMenu", {10, 10})));
@@ -391,10 +330,8 @@ private Q_SLOTS:
         status.menu()->hide();
     }
 
-    // A watcher that never answers holds up nothing, neither the one there
-    // at start nor a panel that restarts into one (a plain restart is in the
-    // fault tests, mid-countdown): the item is ours, answers the bus at once
-    // and keeps its title current.
+    // A watcher that never answers holds up nothing: the item is ours,
+    // answers the bus at once and keeps its title current.
     void hungWatcherHoldsUpNothing()
     {
         PrivateBus bus;
@@ -414,18 +351,11 @@ private Q_SLOTS:
         QCOMPARE(host.itemProperty("XAyatanaLabel").toString(), QStringLiteral("\u23F1 00:42"));
         QVERIFY(!item->isRegistered());
 
-        // The panel restarts, into a watcher that never answers either.
         release.release();
         StatusNotifierWatcher* gone = hung.release();
         QMetaObject::invokeMethod(gone, [gone] { delete gone; }, Qt::BlockingQueuedConnection);
         stuck.quit();
         QVERIFY(stuck.wait(10'000));
-        StatusNotifierWatcher silent(bus.connect(QStringLiteral("watcher2")), StatusNotifierWatcher::Behaviour::silent);
-        QTRY_COMPARE(silent.items, QStringList{item->serviceName()});
-        tray->setTitle(QStringLiteral("\u23F1 00:09"));
-        QCOMPARE(host.itemProperty("Title").toString(), QStringLiteral("\u23F1 00:09"));
-        QVERIFY(!item->isRegistered());
-        QCOMPARE(tray->kind(), DesktopTrayBackend::Kind::statusNotifier);
     }
 };
 
