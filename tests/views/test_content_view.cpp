@@ -1,6 +1,7 @@
 #include "view_rig.h"
 
 #include "app/about_window.h"
+#include "platform/app_notification_center.h"
 #include "views/about_view.h"
 #include "views/control_section.h"
 #include "views/custom_input.h"
@@ -13,6 +14,7 @@
 
 #include <QAccessible>
 #include <QAction>
+#include <QScreen>
 #include <QSignalSpy>
 #include <cmath>
 
@@ -114,8 +116,8 @@ private Q_SLOTS:
         QCOMPARE(menus.count(), 1);
     }
 
-    // The settings panel takes the keyboard when it opens and its choices
-    // are radio groups; the About window is a frame named as people know the
+    // The settings panel opens under the gear and takes the keyboard; its
+    // choices are radio groups; the About window is a frame named as people know the
     // application and closes on Escape and Ctrl+W. The main window's
     // shortcuts (Ctrl+Q among them) work from both.
     void panelAndAboutKeys()
@@ -128,9 +130,20 @@ private Q_SLOTS:
         QSignalSpy quits(quit, &QAction::triggered);
         const auto focus = [] { return qobject_cast<FocusButton*>(QApplication::focusWidget()); };
 
-        r.view->gearButton()->setFocus(Qt::TabFocusReason);
-        QTest::keyClick(r.view->gearButton(), Qt::Key_Space);
-        QTRY_VERIFY(r.view->settingsPopover()->isAncestorOf(QApplication::focusWidget()));
+        ContentView* v = r.view.get();
+        v->gearButton()->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(v->gearButton(), Qt::Key_Space);
+        // Under the gear's right edge, inside the screen; above it when
+        // there is no room below, and against the bottom when none above.
+        const QRect gear(v->gearButton()->mapToGlobal(QPoint(0, 0)), v->gearButton()->size());
+        QCOMPARE(v->settingsPopover()->pos(), SettingsPopover::placement(gear, v->screen()->availableGeometry()));
+        const std::pair<QRect, QPoint> placements[] = {{QRect(600, 100, 28, 28), QPoint(628 - 300, 132)},
+                                                       {QRect(10, 100, 28, 28), QPoint(0, 132)},
+                                                       {QRect(600, 700, 28, 28), QPoint(328, 700 - 4 - 590)},
+                                                       {QRect(600, 300, 28, 28), QPoint(328, 800 - 590)}};
+        for (const auto& [anchor, expected] : placements)
+            QCOMPARE(SettingsPopover::placement(anchor, QRect(0, 0, 1280, 800)), expected);
+        QTRY_VERIFY(v->settingsPopover()->isAncestorOf(QApplication::focusWidget()));
         QCOMPARE(QApplication::focusWidget()->accessibleName(), r.l10n.localized("menu.close"));
         // Past the launch switch, Tab lands on the notification group's
         // chosen row; Up moves the choice.
@@ -144,7 +157,14 @@ private Q_SLOTS:
         QVERIFY(focus() && focus() != chosen && focus()->isChecked() && !chosen->isChecked());
         QTest::keyClick(focus(), Qt::Key_Q, Qt::ControlModifier);
         QTest::keyClick(focus(), Qt::Key_Escape);
-        QVERIFY(!r.view->settingsPopover()->isOpen());
+        QVERIFY(!v->showSettings());
+        // The menu's Settings opens the panel, and leaves it open when it is.
+        for (int round = 0; round < 2; ++round) {
+            AppNotificationCenter::defaultCenter().post(AppNotificationCenter::openSettings);
+            r.settle();
+            QVERIFY(v->showSettings());
+        }
+        v->setShowSettings(false);
 
         AboutWindow about;
         about.setView(new AboutView(QStringLiteral("lumora"), QStringLiteral("1"), QStringLiteral("d"),

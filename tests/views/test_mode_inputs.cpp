@@ -1,6 +1,5 @@
 #include "view_rig.h"
 
-#include "platform/app_notification_center.h"
 #include "views/control_section.h"
 #include "views/custom_input.h"
 #include "views/custom_stepper_field.h"
@@ -8,11 +7,9 @@
 #include "views/mode_selector.h"
 #include "views/number_field.h"
 #include "views/progress_ring.h"
-#include "views/settings_popover.h"
 #include "views/target_time_input.h"
 
 #include <QLabel>
-#include <QScreen>
 #include <limits>
 #include <tuple>
 
@@ -27,8 +24,8 @@ void retype(NumberField* f, const char* text)
 }
 }  // namespace
 
-// The timer window driven by mouse and typing: its states, the settings
-// popover and each mode's inputs.
+// The timer window driven by mouse and typing: its states and each mode's
+// inputs.
 class TestModeInputs : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -87,38 +84,12 @@ private Q_SLOTS:
         if (steps.contains(QLatin1String("preset.60")))
             QCOMPARE(r.timer.selectedPresetMinutes.get(), qint64(60));
         // The primary button tells start, continue and stop apart.
-        const QString expected = r.timer.isRinging ? r.l10n.localized("control.stopRinging") : r.timer.startButtonTitle();
-        QCOMPARE(c->primaryButton()->text(), expected);
+        QCOMPARE(c->primaryButton()->text(),
+                 r.timer.isRinging ? r.l10n.localized("control.stopRinging") : r.timer.startButtonTitle());
         QCOMPARE(c->primaryButton()->tint(), r.timer.isRinging ? FlatButton::Tint::red : FlatButton::Tint::accent);
         // The bell pulses within its peak, and rests once the ringing ends.
         QTRY_VERIFY(o->isPulsing() ? o->bellScale() > 1.02 : o->bellScale() == 1.0);
         QVERIFY(o->bellScale() <= RingingOverlay::pulsePeak + 1e-9);
-    }
-
-    // The gear opens the settings under itself, kept on screen; the menu's
-    // Settings opens them too, and leaves them open when they are.
-    void settingsPopover()
-    {
-        ViewRig r;
-        ContentView* v = r.view.get();
-        v->gearButton()->click();
-        const QRect gear(v->gearButton()->mapToGlobal(QPoint(0, 0)), v->gearButton()->size());
-        QCOMPARE(v->settingsPopover()->pos(), SettingsPopover::placement(gear, v->screen()->availableGeometry()));
-        for (int round = 0; round < 2; ++round) {
-            AppNotificationCenter::defaultCenter().post(AppNotificationCenter::openSettings);
-            r.settle();
-            QVERIFY(v->showSettings());
-            v->setShowSettings(false);
-            QVERIFY(!v->showSettings());
-        }
-        // Under the gear's right edge, inside the screen; above it when
-        // there is no room below, and against the bottom when none above.
-        const std::pair<QRect, QPoint> placements[] = {{QRect(600, 100, 28, 28), QPoint(628 - 300, 132)},
-                                                       {QRect(10, 100, 28, 28), QPoint(0, 132)},
-                                                       {QRect(600, 700, 28, 28), QPoint(328, 700 - 4 - 590)},
-                                                       {QRect(600, 300, 28, 28), QPoint(328, 800 - 590)}};
-        for (const auto& [anchor, expected] : placements)
-            QCOMPARE(SettingsPopover::placement(anchor, QRect(0, 0, 1280, 800)), expected);
     }
 
     // Minus and plus step by one within 0...999 minutes and 0...59 seconds
@@ -206,30 +177,22 @@ private Q_SLOTS:
         ViewRig r;
         r.play(QStringLiteral("mode=targetTime"));
         TargetTimeInput* t = r.view->targetTimeInput();
-        const auto type = [&](const char* hour, const char* minute) {
-            retype(t->hourField(), hour);
-            retype(t->minuteField(), minute);
-            r.settle();
-        };
-        // (hour, minute, length shown)
-        const std::tuple<const char*, const char*, const char*> steps[] = {
-            {"10", "30", "30min 0s"}, {"10", "0", "24h 0min 0s"}, {"25", "59", "13h 59min 0s"}, {"25", "", "13h 0min 0s"}};
-        for (const auto& [hour, minute, length] : steps) {
-            type(hour, minute);
-            QCOMPARE(t->lengthText(), QString::fromLatin1(length));
-        }
-        QCOMPARE(std::pair(r.timer.targetHour.get(), r.timer.targetMinute.get()), std::pair(qint64(25), qint64(0)));
-        QVERIFY(t->minuteField()->text().isEmpty());
-        for (const auto& [ms, length, display] :
-             {std::tuple{5000, "12h 59min 55s", "12:59:55"}, std::tuple{20'000, "12h 59min 35s", "12:59:35"}}) {
+        // (hour and minute typed, or else the clock moved by ms; length shown)
+        const std::tuple<const char*, const char*, int, const char*> steps[] = {
+            {"10", "30", 0, "30min 0s"},     {"10", "0", 0, "24h 0min 0s"},           {"25", "59", 0, "13h 59min 0s"},
+            {"25", "", 0, "13h 0min 0s"},    {nullptr, nullptr, 5000, "12h 59min 55s"}, {nullptr, nullptr, 20'000, "12h 59min 35s"},
+            {"10", "1", 0, "35s"}};
+        for (const auto& [hour, minute, ms, length] : steps) {
+            if (hour) {
+                retype(t->hourField(), hour);
+                retype(t->minuteField(), minute);
+            }
             r.clock.advance(ms);
             QTRY_COMPARE(t->lengthText(), QString::fromLatin1(length));
-            QCOMPARE(r.view->ring()->state().display, QString::fromLatin1(display));
+            QCOMPARE(r.view->ring()->state().display, r.timer.formattedDisplay());
         }
-        type("10", "1");
-        r.timer.start();
-        r.clock.advance(5000);
-        QTRY_COMPARE(t->lengthText(), QStringLiteral("30s"));
+        r.play(QStringLiteral("control.primary +5000"));
+        QCOMPARE(t->lengthText(), QStringLiteral("30s"));
         QVERIFY(!t->hourField()->isEnabled() && !t->isRefreshing());
     }
 };
