@@ -20,12 +20,11 @@ struct SettingsRig : EngineRig {
         open();
     }
 
-    // A fresh panel, on `item` or else the real autostart entry.
-    void open(LoginItem* item = nullptr)
+    // A fresh panel on the settings as they are now.
+    void open()
     {
-        view.reset();
         view = std::make_unique<SettingsView>(timer, l10n, [this] { ++dismissed; }, nullptr,
-                                              SettingsServices{&theme, item ? item : &loginItem, [this] { ++updateChecks; }});
+                                              SettingsServices{&theme, &loginItem, [this] { ++updateChecks; }});
         view->show();
         settle();
     }
@@ -45,6 +44,5 @@ struct SettingsRig : EngineRig {
     Theme theme{nullptr};
     XdgAutostart loginItem{QStringLiteral("/usr/bin/lumora")};
     std::unique_ptr<SettingsView> view;
-    int dismissed = 0;
-    int updateChecks = 0;
+    int dismissed = 0, updateChecks = 0;
 };

@@ -17,8 +17,10 @@
 #include <sys/stat.h>
 
 namespace {
+// `bytes` at `path`, in folders made for it.
 void writeFile(const QString& path, const QByteArray& bytes)
 {
+    QDir().mkpath(QFileInfo(path).path());
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
 }
@@ -64,10 +66,9 @@ public Q_SLOTS:
 };
 
 using Prepare = std::function<void(const QString& folder)>;
-using Guard = std::function<std::shared_ptr<void>()>;
 // What is in the folder, whether the switch starts on, a condition held
 // while switching, and whether switching fails.
-using Row = std::tuple<Prepare, bool, Guard, bool>;
+using Row = std::tuple<Prepare, bool, std::function<std::shared_ptr<void>()>, bool>;
 Q_DECLARE_METATYPE(Row)
 
 class TestLoginItem : public QObject {
@@ -82,20 +83,17 @@ private Q_SLOTS:
         const Prepare fresh = [](const QString&) {};
         const Prepare entryIsAFolder = [](const QString& folder) { QDir().mkpath(folder + QStringLiteral("/lumora.desktop")); };
         const Prepare readOnly = [](const QString& folder) {
-            QDir().mkpath(folder);
             writeFile(folder + QStringLiteral("/lumora.desktop"), "[Desktop Entry]\n");
             ::chmod(QFile::encodeName(QFileInfo(folder).path()).constData(), 0755);
             ::chmod(QFile::encodeName(folder).constData(), 0555);
         };
-        const Guard asUser = [] { return std::make_shared<UnprivilegedFileAccess>(); };
+        const auto asUser = [] { return std::make_shared<UnprivilegedFileAccess>(); };
         QTest::newRow("fresh home") << Row{fresh, false, {}, false};
         QTest::newRow("hand-written entry") << Row{[](const QString& folder) {
-            QDir().mkpath(folder);
             writeFile(folder + QStringLiteral("/lumora.desktop"), "[Desktop Entry]\nExec=/old/lumora\nHidden=true\n");
         }, false, {}, false};
         QTest::newRow("symlinked folder") << Row{[](const QString& folder) {
-            QDir().mkpath(QFileInfo(folder).path() + QStringLiteral("/dotfiles"));
-            QFile::link(QFileInfo(folder).path() + QStringLiteral("/dotfiles"), folder);
+            QVERIFY(QDir().mkpath(folder + QStringLiteral("-aside")) && QFile::link(folder + QStringLiteral("-aside"), folder));
         }, false, {}, false};
         // Turning off what was never registered succeeds.
         QTest::newRow("stored on, never registered") << Row{fresh, true, {}, false};

@@ -8,8 +8,6 @@
 #include <QSignalSpy>
 #include <QTest>
 
-using viewstyle::isDark;
-
 class TestTheme : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -19,9 +17,8 @@ private Q_SLOTS:
     // it, and the application is restyled only when dark flips.
     void followsThePortalUnlessChosen()
     {
-        PortalAppearance none(QDBusConnection(QStringLiteral("no bus")));
         QApplication::setPalette(darkPalette());
-        Theme platform(&none);
+        Theme platform(nullptr);
         platform.apply(AppTheme::system);
         QVERIFY(platform.isDark());
 
@@ -45,7 +42,7 @@ private Q_SLOTS:
             theme.apply(chosen);
             portal.setScheme(desktop);
             QTRY_COMPARE(appearance.colorScheme(), desktop == 1 ? ColorScheme::dark : ColorScheme::light);
-            QVERIFY(theme.isDark() == dark && isDark(QApplication::palette()) == dark);
+            QVERIFY(theme.isDark() == dark && viewstyle::isDark(QApplication::palette()) == dark);
         }
         QCOMPARE(restyled.size(), 5);
         QCOMPARE(portal.reads, 2);  // at creation and on starting to follow
