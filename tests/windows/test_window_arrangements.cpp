@@ -1,7 +1,9 @@
-// Where Lumora's windows meet: the settings popover against the ringing
-// overlay and every way the main window is raised, with real pointer clicks
-// through the X server, on whatever desktop arrangement.sh set up (no window
-// manager, or openbox).
+// Where Lumora's windows meet, on the desktop arrangement.sh set up. On X
+// (no window manager, or openbox), with real pointer clicks: the settings
+// popover against the ringing overlay and every way the main window is
+// raised, and where dialogs open. On Wayland (headless mutter): a main
+// window covered by another program's window, or minimised, comes to the
+// front at expiry and on a second launch.
 #include "app/about_window.h"
 #include "services/update_window.h"
 #include "shell_rig.h"
@@ -15,6 +17,15 @@
 #include <QWindow>
 
 namespace {
+constexpr char coverFlag[] = "--cover";
+
+void expire(ShellRig& rig)
+{
+    rig.timer.start();
+    rig.clock.advance(1001);
+    QTRY_VERIFY(rig.timer.isRinging);
+}
+
 // A press and release at the widget's centre, as the X server delivers it:
 // through any pointer grab and to whichever window is on top there.
 bool realClick(const QWidget* widget)
@@ -78,9 +89,7 @@ private Q_SLOTS:
                 QCOMPARE(popover->windowHandle()->transientParent(), rig.window().windowHandle());
                 QCOMPARE(QApplication::activePopupWidget(), popover);
             } else if (step == QLatin1String("expire")) {
-                rig.timer.start();
-                rig.clock.advance(1001);
-                QTRY_VERIFY(rig.timer.isRinging);
+                expire(rig);
             } else if (step == QLatin1String("gear")) {
                 // Not over the alarm.
                 content->setShowSettings(true);
@@ -141,7 +150,56 @@ private Q_SLOTS:
         QTRY_VERIFY(offCentre(update, area.center()) <= 2);
         QVERIFY(area.contains(update.frameGeometry()));
     }
+
+    // Only the compositor stacks and focuses there; the window having the
+    // focus is what the client can see of being in front.
+    void comesToTheFront()
+    {
+        for (const bool minimise : {false, true}) {
+            for (const bool atExpiry : {true, false}) {
+                const QByteArray what = QByteArray(minimise ? "minimised" : "covered") +
+                                        (atExpiry ? ", at expiry" : ", on a second launch");
+                ShellRig rig;
+                rig.armAlarm(true);
+                rig.launch();
+                // A new window gets the focus.
+                QTRY_VERIFY_WITH_TIMEOUT(rig.window().isActiveWindow(), 20000);
+                QProcess cover;
+                if (minimise)
+                    rig.window().showMinimized();
+                else
+                    cover.start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(coverFlag)});
+                // The other window, or nothing, has the focus now.
+                QTRY_VERIFY2_WITH_TIMEOUT(!rig.window().isActiveWindow(), what.constData(), 20000);
+                if (atExpiry)
+                    expire(rig);
+                else  // what a second launch without a launcher's token asks for
+                    rig.delegate().bringWindowToFrontWith(QString());
+                QTRY_VERIFY2_WITH_TIMEOUT(rig.window().isActiveWindow() && rig.window().isVisible(), what.constData(),
+                                          20000);
+                cover.terminate();
+                cover.waitForFinished();
+                rig.timer.stopRinging();
+                rig.timer.reset();
+            }
+        }
+    }
 };
 
-QTEST_MAIN(TestWindowArrangements)
+// The cases to run are named on the command line, as each needs its desktop.
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    // The other program: one window over the whole screen, until it is ended.
+    if (argc > 1 && qstrcmp(argv[1], coverFlag) == 0) {
+        QWidget cover;
+        cover.resize(1280, 800);
+        cover.show();
+        return app.exec();
+    }
+    TestWindowArrangements test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "test_window_arrangements.moc"
