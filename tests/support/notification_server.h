@@ -13,14 +13,11 @@ class NotificationServer final : public QObject {
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
 public:
     struct Received {
-        QString appName;
-        uint replacesId;
-        QString summary;
-        QString body;
+        QString appName, summary, body;
+        uint replacesId, id;
         QStringList actions;
         QVariantMap hints;
         int timeout;
-        uint id;
     };
 
     // The bus name, which is also the interface's.
@@ -30,8 +27,7 @@ public:
     explicit NotificationServer(QDBusConnection bus, QStringList capabilities = defaultCapabilities())
         : bus_(std::move(bus)), capabilities_(std::move(capabilities))
     {
-        bus_.registerObject(path, this,
-                            QDBusConnection::ExportScriptableSlots | QDBusConnection::ExportScriptableSignals);
+        bus_.registerObject(path, this, QDBusConnection::ExportScriptableContents);
         bus_.registerService(name);
     }
     ~NotificationServer() override
@@ -54,13 +50,11 @@ public:
     }
 
 public Q_SLOTS:
-    Q_SCRIPTABLE uint Notify(const QString& appName, uint replacesId, const QString& appIcon,
-                             const QString& summary, const QString& body, const QStringList& actions,
-                             const QVariantMap& hints, int timeout)
+    Q_SCRIPTABLE uint Notify(const QString& appName, uint replacesId, const QString& /*appIcon*/, const QString& summary,
+                             const QString& body, const QStringList& actions, const QVariantMap& hints, int timeout)
     {
-        Q_UNUSED(appIcon);
         const uint id = replacesId ? replacesId : nextId_++;
-        received.push_back({appName, replacesId, summary, body, actions, hints, timeout, id});
+        received.push_back({appName, summary, body, replacesId, id, actions, hints, timeout});
         return id;
     }
     Q_SCRIPTABLE void CloseNotification(uint id)
