@@ -139,9 +139,7 @@ private Q_SLOTS:
     {
         ViewRig r;
         QVERIFY(r.activate());
-        auto* quit = new QAction(r.view.get());
-        quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-        r.view->addAction(quit);
+        QAction* quit = r.view->addAction(QString(), QKeySequence(Qt::CTRL | Qt::Key_Q));
         QSignalSpy quits(quit, &QAction::triggered);
         const auto focus = [] { return qobject_cast<FocusButton*>(QApplication::focusWidget()); };
 
@@ -152,10 +150,9 @@ private Q_SLOTS:
         // there is no room below, and against the bottom when none above.
         const QRect gear(v->gearButton()->mapToGlobal(QPoint(0, 0)), v->gearButton()->size());
         QCOMPARE(v->settingsPopover()->pos(), SettingsPopover::placement(gear, v->screen()->availableGeometry()));
-        const std::pair<QRect, QPoint> placements[] = {{QRect(600, 100, 28, 28), QPoint(628 - 300, 132)},
-                                                       {QRect(10, 100, 28, 28), QPoint(0, 132)},
-                                                       {QRect(600, 700, 28, 28), QPoint(328, 700 - 4 - 590)},
-                                                       {QRect(600, 300, 28, 28), QPoint(328, 800 - 590)}};
+        const std::pair<QRect, QPoint> placements[] = {
+            {QRect(600, 100, 28, 28), QPoint(628 - 300, 132)}, {QRect(10, 100, 28, 28), QPoint(0, 132)},
+            {QRect(600, 700, 28, 28), QPoint(328, 700 - 4 - 590)}, {QRect(600, 300, 28, 28), QPoint(328, 800 - 590)}};
         for (const auto& [anchor, expected] : placements)
             QCOMPARE(SettingsPopover::placement(anchor, QRect(0, 0, 1280, 800)), expected);
         QTRY_VERIFY(v->settingsPopover()->isAncestorOf(QApplication::focusWidget()));

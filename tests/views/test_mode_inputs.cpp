@@ -117,16 +117,13 @@ private Q_SLOTS:
             {"1500:0", "m- s+", "30s", "999:30"},
             {"9223372036854775807:9223372036854775807", "m- s-", "5min", "999:59"},
             {"-5:-100", "m+ s+", "30s", "-5:-70"}};
-        const auto enabled = [&] {
-            QStringList on;
-            for (auto b = buttons.begin(); b != buttons.end(); ++b)
-                if (b.key().size() == 2 && b.value()->isEnabled())
-                    on << b.key();
-            return on.join(QLatin1Char(' '));
-        };
         for (const auto& [before, on, press, after] : rows) {
             r.play(QStringLiteral("custom=") + QLatin1String(before));
-            QCOMPARE(enabled(), QLatin1String(on));
+            QStringList enabled;
+            for (auto b = buttons.begin(); b != buttons.end(); ++b)
+                if (b.key().size() == 2 && b.value()->isEnabled())
+                    enabled << b.key();
+            QCOMPARE(enabled.join(QLatin1Char(' ')), QLatin1String(on));
             QTest::mouseClick(buttons[QLatin1String(press)], Qt::LeftButton);
             QCOMPARE(QStringLiteral("%1:%2").arg(r.timer.customMinutes.get()).arg(r.timer.customSeconds.get()),
                      QLatin1String(after));

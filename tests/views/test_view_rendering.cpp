@@ -40,12 +40,9 @@ private Q_SLOTS:
         QTest::addColumn<bool>("dark");
         QTest::addColumn<AppLanguage>("language");
         const std::pair<const char*, const char*> states[] = {
-            {"idle-preset", ""},
-            {"idle-custom", "mode=custom custom=12:30"},
-            {"idle-target", "mode=targetTime target=11:45"},
+            {"idle-preset", ""}, {"idle-custom", "mode=custom custom=12:30"}, {"idle-target", "mode=targetTime target=11:45"},
             {"idle-long-values", "mode=custom custom=1500:1234567890123456789"},
-            {"idle-long-target", "mode=targetTime target=123456:7"},
-            {"running-preset", "preset.1 control.primary +20000"},
+            {"idle-long-target", "mode=targetTime target=123456:7"}, {"running-preset", "preset.1 control.primary +20000"},
             {"running-target", "mode=targetTime target=10:3 control.primary +60000"},
             {"paused-custom", "mode=custom custom=2:0 control.primary +90000 control.pause"},
             {"ringing-stop", "restart=0 preset.1 control.primary +61000"},
