@@ -26,9 +26,9 @@ bool isError(const QDBusMessage& reply)
     return reply.type() == QDBusMessage::ErrorMessage;
 }
 
-DBusMenuLayoutItem layoutOf(const QDBusMessage& reply)
+DBusMenuLayoutItem layoutOf(const QDBusMessage& getLayoutReply)
 {
-    return qdbus_cast<DBusMenuLayoutItem>(reply.arguments().at(1));
+    return qdbus_cast<DBusMenuLayoutItem>(getLayoutReply.arguments().at(1));
 }
 
 // The entries as a panel draws them: label and shortcut, "-" for a separator.
@@ -45,7 +45,6 @@ QStringList entries(const DBusMenuLayoutItem& root)
     }
     return out;
 }
-
 }  // namespace
 
 class TestStatusNotifier : public QObject {
@@ -90,9 +89,7 @@ private Q_SLOTS:
 
         PanelHost host(bus.connect(QStringLiteral("host")), watcher.items.first());
         QCOMPARE(host.itemProperty("XAyatanaLabel").toString(), kIdle);
-        const DBusMenuLayoutItem quit = host.layout().children.at(5);
-        QCOMPARE(quit.properties.value("label").toString(), QStringLiteral("Quit"));
-        host.menuEvent(quit.id);
+        host.menuEvent(host.layout().children.at(5).id);  // Quit
         QVERIFY(lumora.waitForFinished(20'000));
         QCOMPARE(lumora.exitStatus(), QProcess::NormalExit);
         QCOMPARE(lumora.exitCode(), 0);
@@ -117,7 +114,6 @@ private Q_SLOTS:
         const QImage drawn =
             TrayRingPicture::of(TrayState::idle, 1.0).render(48).convertToFormat(QImage::Format_ARGB32);
         QVERIFY(qAlpha(drawn.pixel(24, 3)) > 0);  // the ring is drawn where we look
-        QCOMPARE(pixmaps.last().width, 48);
         QCOMPARE(qFromBigEndian<quint32>(pixmaps.last().pixels.constData() + 4 * (3 * 48 + 24)),
                  quint32(drawn.pixel(24, 3)));
 
@@ -145,13 +141,10 @@ private Q_SLOTS:
     // or in a group. Settings are posted once the hidden window is shown.
     void entriesRunOnClickOnly()
     {
-        int settingsPosts = 0;
-        bool shownAtPost = false;
+        QList<bool> shownAtPosts;  // one for each post of Settings
         QObject context;
-        AppNotificationCenter::defaultCenter().addObserver(AppNotificationCenter::openSettings, &context, [&] {
-            ++settingsPosts;
-            shownAtPost = rig.window().isVisible();
-        });
+        AppNotificationCenter::defaultCenter().addObserver(AppNotificationCenter::openSettings, &context,
+                                                          [&] { shownAtPosts << rig.window().isVisible(); });
         rig.window().hide();
         for (int index : {0, 1, 3, 5}) {
             QSignalSpy triggered(rig.delegate().statusItem()->menu()->actions().at(index), &QAction::triggered);
@@ -161,11 +154,10 @@ private Q_SLOTS:
             ShellRig::settle();
             QCOMPARE(triggered.size(), 1);
         }
-        QCOMPARE(settingsPosts, 1);
-        QVERIFY(shownAtPost);
+        QCOMPARE(shownAtPosts, QList<bool>{true});
         DBusMenuEventList group{{entryId(0), QStringLiteral("clicked"), QDBusVariant(0), 0}};
         QVERIFY(!isError(panel.menuCall("EventGroup", {QVariant::fromValue(group)})));
-        QTRY_COMPARE(settingsPosts, 2);
+        QTRY_COMPARE(shownAtPosts.size(), 2);
         rig.delegate().aboutWindow()->close();
     }
 
