@@ -77,15 +77,11 @@ private Q_SLOTS:
         // Custom: minus, field, plus as they sit, minutes before seconds.
         key(Qt::Key_Tab, Qt::ShiftModifier);
         key(Qt::Key_Right);
-        CustomInput* custom = v->customInput();
         r.play(QStringLiteral("custom=1:1"));
-        const CustomStepperField* mins = custom->minutesField();
-        const CustomStepperField* secs = custom->secondsField();
+        const CustomStepperField* mins = v->customInput()->minutesField();
+        const CustomStepperField* secs = v->customInput()->secondsField();
         walk({mins->minusButton(), mins->field(), mins->plusButton(), secs->minusButton(), secs->field(),
-              secs->plusButton(), custom->chip(0)});
-        // Space in a text field types; it does not start the countdown.
-        QTest::keyClick(secs->field(), Qt::Key_Space);
-        QVERIFY(!r.timer.isRunning);
+              secs->plusButton(), v->customInput()->chip(0)});
         modes->segment(TimerMode::custom)->setFocus(Qt::TabFocusReason);
         key(Qt::Key_Left);
         QCOMPARE(r.timer.mode.get(), TimerMode::preset);

@@ -119,7 +119,6 @@ private Q_SLOTS:
             {QStringLiteral("59:59"), 34, QRectF(55, 2, 110, 41), Qt::AlignCenter},
             {QStringLiteral("59:59"), 14, QRectF(55, 2, 110, 41), Qt::AlignCenter},
             {QStringLiteral("1:00:00"), 14, QRectF(10, 5, 180, 40), Qt::AlignRight | Qt::AlignBottom},
-            {QStringLiteral("Paused"), 10, QRectF(3, 4, 90, 30), Qt::AlignLeft | Qt::AlignTop},
             {QStringLiteral("123:45:67 and more"), 34, QRectF(30, 10, 110, 20), Qt::AlignCenter},  // clipped
             {QString(), 12, QRectF(0, 0, 50, 20), leftMiddle}};
         ShapedText shaped;
