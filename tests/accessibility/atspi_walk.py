@@ -84,12 +84,13 @@ def press(node):
     action.do_action([action.get_action_name(i) for i in range(action.get_n_actions())].index("Press"))
 
 
-def find(nodes, role, name=None):
-    return [n for n in nodes if n.get_role() == role and (name is None or n.get_name() == name)]
+def find(nodes, role, name=None, showing=False):
+    return [n for n in nodes if n.get_role() == role and (name is None or n.get_name() == name)
+            and (not showing or has(n, S.SHOWING))]
 
 
 def shown(node, role):
-    return ([c for c in kids(node) if c.get_role() == role and has(c, S.SHOWING)] or [None])[0]
+    return (find(kids(node), role, showing=True) or [None])[0]
 
 
 def listen(event, callback):

@@ -4,21 +4,9 @@
 // in test_install_layout.
 #include "timer_bus_rig.h"
 
-#include <QDeadlineTimer>
 #include <QProcess>
 
 namespace {
-// Runs the event loop, so the instance in this process answers, until
-// `done` holds or a minute has passed.
-template <typename Done>
-bool await(Done done)
-{
-    const QDeadlineTimer deadline(60'000);
-    while (!done() && !deadline.hasExpired())
-        QTest::qWait(10);
-    return done();
-}
-
 void startLumora(QProcess& p, const TimerBusRig& rig, const QStringList& arguments)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -27,9 +15,10 @@ void startLumora(QProcess& p, const TimerBusRig& rig, const QStringList& argumen
     p.start(QStringLiteral(LUMORA_EXECUTABLE), arguments);
 }
 
+// The waits run the event loop, so the instance in this process answers.
 QString nextLine(QProcess& p)
 {
-    await([&p] { return p.canReadLine() || p.state() == QProcess::NotRunning; });
+    (void)QTest::qWaitFor([&p] { return p.canReadLine() || p.state() == QProcess::NotRunning; }, 60'000);
     return QString::fromUtf8(p.readLine()).trimmed();
 }
 }  // namespace
@@ -76,7 +65,7 @@ private Q_SLOTS:
             rig.enter(QString::fromLatin1(row.before));
             QProcess p;
             startLumora(p, rig, QString::fromLatin1(row.line).split(QLatin1Char(' ')));
-            QVERIFY(await([&p] { return p.state() == QProcess::NotRunning; }));
+            QVERIFY(QTest::qWaitFor([&p] { return p.state() == QProcess::NotRunning; }, 60'000));
             const QString state = QString::fromLatin1(row.after ? row.after : row.before);
             const qint64 total = row.total >= 0 ? row.total : state == "idle" ? 0 : state == "ringing" ? 1 : 1500;
             const QString wanted = QString::fromUtf8(row.output);
@@ -123,7 +112,7 @@ private Q_SLOTS:
         rig.timer.pause();
         QCOMPARE(nextLine(follow), QStringLiteral("paused 24:59"));
         rig.service.interface()->unregisterService(TimerBusRig::appId);
-        QVERIFY(await([&follow] { return follow.state() == QProcess::NotRunning; }));
+        QVERIFY(QTest::qWaitFor([&follow] { return follow.state() == QProcess::NotRunning; }, 60'000));
         QCOMPARE(follow.exitCode(), 0);
         QCOMPARE(follow.readAll() + follow.readAllStandardError(), QByteArray());
     }

@@ -47,15 +47,13 @@ private Q_SLOTS:
             {"24:00", 1440, -1}, {"25:70", -1, -1}, {"1:60:00", -1, -1}, {"1:5", -1, -1}, {"30m1h", -1, -1},
             {"1.5h", -1, -1}, {"-5", -1, -1}, {"", -1, -1}, {"\u0662\u0665", -1, -1},
             {"99999999999999999999h", std::numeric_limits<qint64>::max(), -1}};
-        const auto read = [](const QString& text, qint64 seconds, int clock) {
-            return QStringLiteral("\"%1\": %2 s, %3 min").arg(text).arg(seconds).arg(clock);
+        const auto read = [](const char* text, qint64 seconds, int clock) {
+            return QStringLiteral("\"%1\": %2 s, %3 min").arg(QString::fromUtf8(text)).arg(seconds).arg(clock);
         };
-        for (const auto& row : rows) {
-            const QString text = QString::fromUtf8(row.text);
-            QCOMPARE(read(text, duration_text::parseDuration(text).value_or(-1),
-                          duration_text::parseClockTime(text).value_or(-1)),
-                     read(text, row.seconds, row.clock));
-        }
+        for (const auto& [text, seconds, clock] : rows)
+            QCOMPARE(read(text, duration_text::parseDuration(QString::fromUtf8(text)).value_or(-1),
+                          duration_text::parseClockTime(QString::fromUtf8(text)).value_or(-1)),
+                     read(text, seconds, clock));
     }
 
     // What a status bar reads: read-only properties of fixed types, and a
@@ -89,9 +87,6 @@ private Q_SLOTS:
         rig.clock.advance(1000);
         QTRY_COMPARE(recorder.changes.size(), 1);
         QCOMPARE(recorder.changes.last(), (QVariantMap{{"RemainingSeconds", 1499LL}, {"Display", "24:59"}}));
-        QVERIFY(rig.call(QStringLiteral("Pause")).errorName().isEmpty());
-        QTRY_COMPARE(recorder.changes.size(), 2);
-        QCOMPARE(recorder.changes.last(), (QVariantMap{{"State", "paused"}}));
     }
 
     // Calls a script could make by mistake, or while paused: each is an
