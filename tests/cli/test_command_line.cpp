@@ -9,9 +9,7 @@
 namespace {
 void startLumora(QProcess& p, const TimerBusRig& rig, const QStringList& arguments)
 {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), rig.bus.address());
-    p.setProcessEnvironment(env);
+    p.setEnvironment(QProcess::systemEnvironment() << QStringLiteral("DBUS_SESSION_BUS_ADDRESS=") + rig.bus.address());
     p.start(QStringLiteral(LUMORA_EXECUTABLE), arguments);
 }
 

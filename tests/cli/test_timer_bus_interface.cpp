@@ -56,18 +56,12 @@ private Q_SLOTS:
                      read(text, seconds, clock));
     }
 
-    // What a status bar reads: read-only properties of fixed types, and a
-    // change signal carrying only what changed.
+    // What a status bar follows: a change signal carrying only what changed,
+    // and none while nothing does.
     void propertiesAndTheirChanges()
     {
         TimerBusRig rig;
         QVERIFY(rig.bus.isRunning());
-        const QString xml = rig.call(QStringLiteral("Introspect"), {}, QStringLiteral("org.freedesktop.DBus.Introspectable"))
-                                .arguments().value(0).toString();
-        for (const char* property : {"State\" type=\"s", "Mode\" type=\"s", "RemainingSeconds\" type=\"x",
-                                     "TotalSeconds\" type=\"x", "Display\" type=\"s"})
-            QVERIFY2(xml.contains(QStringLiteral("<property name=\"%1\" access=\"read\"/>").arg(property)), property);
-
         ChangeRecorder recorder(rig);
         QVERIFY(rig.call(QStringLiteral("Start"), {QStringLiteral("25m")}).errorName().isEmpty());
         const auto merged = [&recorder] {

@@ -8,28 +8,19 @@
 set -euo pipefail
 kind=$1 pulse=no
 shift
-if [[ ${1:-} == pulse ]]; then pulse=yes; shift; fi
-[[ ${1:-} == -- ]] && shift
+if [[ $1 == pulse ]]; then pulse=yes; shift; fi
+shift  # --
 
 work=$(mktemp -d)
 pids=()
-stop() {
-  kill "${pids[@]}" 2>/dev/null || true
-  wait "${pids[@]}" 2>/dev/null || true
-  rm -rf "$work"
-}
+stop() { kill "${pids[@]}" 2>/dev/null || true; wait "${pids[@]}" 2>/dev/null || true; rm -rf "$work"; }
 trap stop EXIT
 # Waits for `ARGS` to succeed, giving up after a minute: on a loaded
 # machine mutter and the sound server take many seconds to come up.
-wait_for() {
-  for _ in $(seq 600); do "$@" && return 0; sleep 0.1; done
-  echo "arrangement: gave up waiting for: $*" >&2
-  return 1
-}
+wait_for() { for _ in $(seq 600); do "$@" && return 0; sleep 0.1; done; echo "gave up waiting for: $*" >&2; return 1; }
 
 export HOME=$work/home XDG_RUNTIME_DIR=$work/run
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
+mkdir -p "$HOME" && mkdir -m 700 "$XDG_RUNTIME_DIR"
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM PULSE_SERVER AT_SPI_BUS_ADDRESS NO_AT_BRIDGE
 bus=$(dbus-daemon --session --fork --print-address=1 --print-pid=1)
 export DBUS_SESSION_BUS_ADDRESS=$(sed -n 1p <<<"$bus")
@@ -59,7 +50,6 @@ case $kind in
     export WAYLAND_DISPLAY=lumora-test QT_QPA_PLATFORM=wayland \
       ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}fast_unwind_on_malloc=0"
     ;;
-  *) echo "arrangement: unknown kind $kind" >&2; exit 2 ;;
 esac
 
 if [[ $pulse == yes ]]; then
