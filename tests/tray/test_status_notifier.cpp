@@ -106,7 +106,6 @@ private Q_SLOTS:
         // The guide keeps room for the widest title, hours and all.
         const QString guide = panel.itemProperty("XAyatanaLabelGuide").toString();
         const QFontMetricsF metrics(QGuiApplication::font());
-        QVERIFY(guide.startsWith(QStringLiteral("\u23F1 ")));
         QVERIFY(metrics.horizontalAdvance(guide) >= metrics.horizontalAdvance(QStringLiteral("\u23F1 16:39:00")));
         const auto pixmaps = qdbus_cast<DBusImageList>(panel.itemProperty("IconPixmap").value<QDBusArgument>());
         for (const DBusImage& p : pixmaps)
@@ -121,17 +120,13 @@ private Q_SLOTS:
         QCOMPARE(root.properties.value("children-display").toString(), QStringLiteral("submenu"));
         QCOMPARE(entries(root), (QStringList{"Settings… Control+,", "Check for Updates…", "-", "About Lumora", "-",
                                              "Quit Control+Q"}));
-        // Ids a panel remembers from an older menu are left out, or named.
+        // Ids a panel remembers from an older menu are left out.
         const QList<int> ids{root.children.at(0).id, 998};
         const QDBusMessage group =
             panel.menuCall("GetGroupProperties", {QVariant::fromValue(ids), QStringList{"label"}});
         const auto items = qdbus_cast<DBusMenuItemList>(group.arguments().at(0).value<QDBusArgument>());
         QCOMPARE(items.size(), 1);
         QCOMPARE(items.at(0).properties, (QVariantMap{{"label", "Settings…"}}));
-        const DBusMenuEventList events{{ids.at(0), "hovered", QDBusVariant(0), 0},
-                                       {998, "clicked", QDBusVariant(0), 0}};
-        const QDBusMessage some = panel.menuCall("EventGroup", {QVariant::fromValue(events)});
-        QCOMPARE(qdbus_cast<QList<int>>(some.arguments().at(0)), QList<int>{998});
         QVERIFY(isError(panel.menuCall("GetLayout", {999, -1, QStringList{}})));
         // Only the exported interfaces answer: nothing of the QObject behind them.
         QVERIFY(isError(panel.call(StatusNotifierBackend::itemPath, "org.qtproject.Qt.QObject", "deleteLater")));
@@ -155,8 +150,11 @@ private Q_SLOTS:
             QCOMPARE(triggered.size(), 1);
         }
         QCOMPARE(shownAtPosts, QList<bool>{true});
-        DBusMenuEventList group{{entryId(0), QStringLiteral("clicked"), QDBusVariant(0), 0}};
-        QVERIFY(!isError(panel.menuCall("EventGroup", {QVariant::fromValue(group)})));
+        // Several at once, as some panels send them; an id it does not know is named.
+        const DBusMenuEventList group{{entryId(0), "clicked", QDBusVariant(0), 0},
+                                      {998, "clicked", QDBusVariant(0), 0}};
+        const QDBusMessage reply = panel.menuCall("EventGroup", {QVariant::fromValue(group)});
+        QCOMPARE(qdbus_cast<QList<int>>(reply.arguments().at(0)), QList<int>{998});
         QTRY_COMPARE(shownAtPosts.size(), 2);
         rig.delegate().aboutWindow()->close();
     }
