@@ -5,80 +5,57 @@
 #include <QCoreApplication>
 #include <QTest>
 
+using Pairs = std::vector<std::pair<int, int>>;
+
 class TestPublished : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void subscriberSeesNewValueBeforeItIsStored()
-    {
-        int hooks = 0;
-        Published<int> field(1, [&] { ++hooks; });
-        std::vector<std::pair<int, int>> seen;  // (argument, stored value)
-        Cancellable c = field.sink([&](const int& v) { seen.emplace_back(v, field.get()); });
-        field = 5;
-        field = 5;  // unchanged values notify too
-        const std::vector<std::pair<int, int>> expected{{1, 1}, {5, 1}, {5, 5}};
-        QCOMPARE(seen, expected);
-        QCOMPARE(hooks, 2);
-        QCOMPARE(field.get(), 5);
-    }
-
-    // Going out of scope or cancel() ends a subscription, even from inside
-    // its own delivery, and a subscription may outlive its field.
-    void cancellation()
+    // A subscriber gets the current value, then each assigned one (unchanged
+    // too) before it is stored. Going out of scope or cancel() ends a
+    // subscription, even from inside its own delivery, and a subscription
+    // may outlive its field. Deferred, a combined handler runs after the
+    // assignments and reads the stored state back; deliveries still queued
+    // when its context goes are dropped.
+    void deliveryAndCancellation()
     {
         Cancellable outlives;
-        {
-            Published<int> field(0);
-            int scoped = 0, self = 0, explicitly = 0;
-            {
-                Cancellable c = field.sink([&](const int&) { ++scoped; });
-                field = 1;
-            }
-            Cancellable selfCancel;
-            selfCancel = field.sink([&](const int& v) {
-                ++self;
-                if (v == 2)
-                    selfCancel.cancel();
-            });
-            Cancellable explicitCancel = field.sink([&](const int&) { ++explicitly; });
-            explicitCancel.cancel();
-            outlives = field.sink([](const int&) {});
-            field = 2;
-            field = 3;
-            QCOMPARE(scoped, 2);  // the first delivery plus one assignment
-            QCOMPARE(self, 2);
-            QCOMPARE(explicitly, 1);
-        }
-        outlives.cancel();  // the field is gone: nothing to do, no crash
-    }
-
-    // Deferred, a handler runs after the assignment and reads the stored
-    // state back; deliveries still queued when its context goes are dropped.
-    void combineLatestDeliversOnALaterTurn()
-    {
         auto context = std::make_unique<QObject>();
-        Published<bool> running(false);
-        Published<qint64> remaining(0);
-        std::vector<std::pair<bool, qint64>> seen;
-        std::vector<std::pair<bool, qint64>> readBack;
-        Cancellables subs = combineLatest(
-            running, remaining,
-            receiveOnMain<bool, qint64>(context.get(), [&](const bool& r, const qint64& s) {
-                seen.emplace_back(r, s);
-                readBack.emplace_back(running.get(), remaining.get());
-            }));
-        QVERIFY(seen.empty());  // nothing runs inside the assignment
-        running = true;
-        remaining = 42;
-        QCoreApplication::processEvents();
-        QCOMPARE(seen.size(), size_t(3));
-        QCOMPARE(seen.back(), std::make_pair(true, qint64(42)));
-        QCOMPARE(readBack.front(), std::make_pair(true, qint64(42)));
+        Pairs seen, combined, readBack;  // (argument, stored value), (a, b) delivered and read
+        {
+            int hooks = 0, scoped = 0;
+            Published<int> a(1, [&] { ++hooks; }), b(0);
+            Cancellable self;
+            self = a.sink([&](const int& v) {
+                seen.emplace_back(v, a.get());
+                if (v == 6)
+                    self.cancel();
+            });
+            {
+                const Cancellable c = a.sink([&](const int&) { ++scoped; });
+                a = 5;
+            }
+            for (const int v : {5, 6, 7})
+                a = v;
+            outlives = a.sink([](const int&) {});
+            QCOMPARE(seen, (Pairs{{1, 1}, {5, 1}, {5, 5}, {6, 5}}));
+            QCOMPARE(std::pair(scoped, hooks), std::pair(2, 4));
 
-        remaining = 7;
-        context.reset();
-        QCoreApplication::processEvents();
-        QCOMPARE(seen.size(), size_t(3));
+            Cancellables subs =
+                combineLatest(a, b, receiveOnMain<int, int>(context.get(), [&](const int& x, const int& y) {
+                    combined.emplace_back(x, y);
+                    readBack.emplace_back(a.get(), b.get());
+                }));
+            a = 1;
+            b = 42;
+            QCoreApplication::processEvents();
+            QCOMPARE(combined, (Pairs{{7, 0}, {1, 0}, {1, 42}}));
+            QCOMPARE(readBack, Pairs(3, {1, 42}));
+            b = 7;
+            context.reset();
+            QCoreApplication::processEvents();
+            QCOMPARE(combined.size(), size_t(3));
+        }
+        outlives.cancel();
     }
 };
 

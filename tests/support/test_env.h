@@ -1,32 +1,30 @@
 #pragma once
 
+#include "platform/defaults_store.h"
+
 #include <QDBusConnection>
 #include <QProcess>
-#include <QString>
-#include <QStringList>
 #include <QTemporaryDir>
-#include <memory>
-
-class DefaultsStore;
+#include <optional>
+#include <sys/resource.h>
 
 // A private $XDG_CONFIG_HOME for one test; restored when it goes away.
 class TempConfigHome {
 public:
-    TempConfigHome();
-    ~TempConfigHome();
-    TempConfigHome(const TempConfigHome&) = delete;
-    TempConfigHome& operator=(const TempConfigHome&) = delete;
+    TempConfigHome() { qputenv("XDG_CONFIG_HOME", dir_.path().toUtf8()); }
+    ~TempConfigHome() { previous_ ? qputenv("XDG_CONFIG_HOME", *previous_) : qunsetenv("XDG_CONFIG_HOME"); }
+    Q_DISABLE_COPY(TempConfigHome)
 
     QString path() const { return dir_.path(); }
     // The file the defaults store keeps, inside this home.
-    QString settingsFile() const;
+    QString settingsFile() const { return dir_.path() + QStringLiteral("/lumora/lumora.conf"); }
     // A fresh store reading settingsFile(), as a new process would.
-    std::unique_ptr<DefaultsStore> openStore() const;
+    std::unique_ptr<DefaultsStore> openStore() const { return std::make_unique<DefaultsStore>(settingsFile()); }
 
 private:
     QTemporaryDir dir_;
-    QByteArray previous_;
-    bool hadPrevious_;
+    const std::optional<QByteArray> previous_ =
+        qEnvironmentVariableIsSet("XDG_CONFIG_HOME") ? std::optional(qgetenv("XDG_CONFIG_HOME")) : std::nullopt;
 };
 
 // A dbus-daemon of our own, so a test never touches the user's session bus.
@@ -34,8 +32,7 @@ class PrivateBus {
 public:
     PrivateBus();
     ~PrivateBus();
-    PrivateBus(const PrivateBus&) = delete;
-    PrivateBus& operator=(const PrivateBus&) = delete;
+    Q_DISABLE_COPY(PrivateBus)
 
     bool isRunning() const { return !address_.isEmpty(); }
     QString address() const { return address_; }
@@ -43,7 +40,7 @@ public:
     QDBusConnection connect(const QString& name);
     // Makes this bus the session bus of the process (DBUS_SESSION_BUS_ADDRESS);
     // only takes effect before Qt first connects to the session bus.
-    void exportAsSessionBus() const;
+    void exportAsSessionBus() const { qputenv("DBUS_SESSION_BUS_ADDRESS", address_.toUtf8()); }
 
 private:
     QProcess daemon_;
@@ -57,8 +54,7 @@ class UnprivilegedFileAccess {
 public:
     UnprivilegedFileAccess();
     ~UnprivilegedFileAccess();
-    UnprivilegedFileAccess(const UnprivilegedFileAccess&) = delete;
-    UnprivilegedFileAccess& operator=(const UnprivilegedFileAccess&) = delete;
+    Q_DISABLE_COPY(UnprivilegedFileAccess)
 };
 
 // While it lives, no file of this process grows past `bytes`: a write that
@@ -67,11 +63,10 @@ class FileSizeLimit {
 public:
     explicit FileSizeLimit(qint64 bytes);
     ~FileSizeLimit();
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+    Q_DISABLE_COPY(FileSizeLimit)
 
 private:
-    quint64 savedLimit_ = 0;
+    rlimit saved_{};
     void (*savedHandler_)(int) = nullptr;
 };
 

@@ -1,96 +1,77 @@
-// The countdown engine: lengths per mode, the state machine, ticks on a fake
-// clock, read-outs and the five settings.
+// The countdown engine: lengths per mode and clock-time targets across
+// daylight saving, the state machine on a fake clock, and expiry: what
+// rings, what is posted and how ringing ends. The settings' defaults and
+// writes are the settings panel's test.
+#include "platform/app_notification_center.h"
 #include "support/engine_rig.h"
+#include "support/notification_rig.h"
+#include "timer/target_time.h"
 
-#include <QSignalSpy>
-#include <QTest>
 #include <limits>
 
-namespace {
-constexpr qint64 kMax = std::numeric_limits<qint64>::max();
-constexpr qint64 kMin = std::numeric_limits<qint64>::min();
-}  // namespace
+constexpr qint64 kMax = std::numeric_limits<qint64>::max(), kMin = std::numeric_limits<qint64>::min();
 
 class TestTimerEngine : public QObject {
     Q_OBJECT
 
-    using Rig = EngineRig;
-
     // Lets the real 0.1 s tick timer fire at least once.
     static void letTick() { QTest::qWait(TimerManager::tickIntervalMs + 60); }
 
-    // Display, run state, progress, status and the start button, in one line.
-    static QString state(const Rig& r)
-    {
-        const auto& t = r.timer;
-        const char* run = !t.isRunning ? "idle" : t.isPaused ? "paused" : "run";
-        const bool ticking = t.isRunning && !t.isPaused;
-        return QStringLiteral("%1 %2%3 %4 %5/%6")
-            .arg(t.formattedDisplay(), QLatin1String(run), QLatin1String(t.isTicking() == ticking ? "" : "!"),
-                 QString::number(t.progress(), 'f', 2), t.statusText(),
-                 t.startButtonTitle());
-    }
-
 private Q_SLOTS:
     // The length of each mode's inputs as the idle read-out shows it, and a
-    // start from there: nothing to count down is no start, and a huge length
-    // neither overflows nor ends at once.
-    void lengthsAndStart_data()
-    {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<qint64>("a");
-        QTest::addColumn<qint64>("b");
-        QTest::addColumn<qint64>("expected");
-        QTest::addColumn<QString>("display");
-        const int preset = int(TimerMode::preset), custom = int(TimerMode::custom),
-                  target = int(TimerMode::targetTime);
-        QTest::newRow("preset 5") << preset << qint64(5) << qint64(0) << qint64(300) << "05:00";
-        QTest::newRow("preset 60 shows hours") << preset << qint64(60) << qint64(0) << qint64(3600) << "01:00:00";
-        QTest::newRow("preset 100 hours") << preset << qint64(6000) << qint64(0) << qint64(360'000) << "100:00:00";
-        QTest::newRow("preset negative gives 0") << preset << qint64(-3) << qint64(0) << qint64(0) << "00:00";
-        QTest::newRow("preset huge saturates") << preset << kMax << qint64(0) << kMax << "2562047788015215:30:07";
-        QTest::newRow("custom 0:0") << custom << qint64(0) << qint64(0) << qint64(0) << "00:00";
-        QTest::newRow("custom 59:59") << custom << qint64(59) << qint64(59) << qint64(3599) << "59:59";
-        QTest::newRow("custom 1000:75 clamps") << custom << qint64(1000) << qint64(75) << qint64(59'999) << "16:39:59";
-        QTest::newRow("custom -5:30") << custom << qint64(-5) << qint64(30) << qint64(30) << "00:30";
-        QTest::newRow("custom extremes") << custom << kMax << kMin << qint64(999 * 60) << "16:39:00";
-        // The fake clock stands at 2026-06-01 10:00:00 Europe/Berlin.
-        QTest::newRow("target 10:30") << target << qint64(10) << qint64(30) << qint64(1800) << "30:00";
-        QTest::newRow("target now means tomorrow") << target << qint64(10) << qint64(0) << qint64(86'400) << "24:00:00";
-        QTest::newRow("target earlier means tomorrow") << target << qint64(9) << qint64(0) << qint64(23 * 3600)
-                                                       << "23:00:00";
-        QTest::newRow("target 25:70 is 23:59") << target << qint64(25) << qint64(70) << qint64(13 * 3600 + 59 * 60)
-                                               << "13:59:00";
-        QTest::newRow("target negative is 00:00") << target << kMin << qint64(-1) << qint64(14 * 3600) << "14:00:00";
-    }
+    // start from there: nothing to count down is no start, a huge length
+    // neither overflows nor ends at once, and a wall-clock step moves the end
+    // of a clock-time target only. The fake clock stands at 2026-06-01 10:00.
     void lengthsAndStart()
     {
-        QFETCH(int, mode);
-        QFETCH(qint64, a);
-        QFETCH(qint64, b);
-        QFETCH(qint64, expected);
-        QFETCH(QString, display);
-        Rig r;
-        r.timer.mode = TimerMode(mode);
-        switch (TimerMode(mode)) {
-        case TimerMode::preset: r.timer.selectedPresetMinutes = a; break;
-        case TimerMode::custom:
-            r.timer.customMinutes = a;
-            r.timer.customSeconds = b;
-            break;
-        case TimerMode::targetTime:
-            r.timer.targetHour = a;
-            r.timer.targetMinute = b;
-            break;
+        static const std::tuple<const char*, TimerMode, qint64, qint64, qint64, const char*> rows[] = {
+            {"preset 60 shows hours", TimerMode::preset, 60, 0, 3600, "01:00:00"},
+            {"preset 100 hours", TimerMode::preset, 6000, 0, 360'000, "100:00:00"},
+            {"preset negative", TimerMode::preset, -3, 0, 0, "00:00"},
+            {"preset huge saturates", TimerMode::preset, kMax, 0, kMax, "2562047788015215:30:07"},
+            {"custom 1000:75 clamps", TimerMode::custom, 1000, 75, 59'999, "16:39:59"},
+            {"custom extremes", TimerMode::custom, kMax, kMin, 999 * 60, "16:39:00"},
+            {"target now means tomorrow", TimerMode::targetTime, 10, 0, 86'400, "24:00:00"},
+            {"target 25:70 is 23:59", TimerMode::targetTime, 25, 70, 13 * 3600 + 59 * 60, "13:59:00"},
+            {"target negative is 00:00", TimerMode::targetTime, kMin, -1, 14 * 3600, "14:00:00"},
+        };
+        for (const auto& [name, mode, a, b, expected, display] : rows) {
+            EngineRig r;
+            auto& t = r.timer;
+            // Every mode's inputs are set: only the chosen mode's count.
+            t.mode = mode, t.selectedPresetMinutes = a, t.customMinutes = a, t.customSeconds = b;
+            t.targetHour = a, t.targetMinute = b;
+            t.start();
+            QCOMPARE(QStringLiteral("%1 %2 %3 %4").arg(name, t.formattedDisplay()).arg(t.calculateSeconds())
+                         .arg(t.totalSeconds.get()),
+                     QStringLiteral("%1 %2 %3 %3").arg(name, display).arg(expected));
+            r.clock.advance(1000);
+            r.clock.stepWall(-3'600'000);
+            letTick();
+            QCOMPARE(bool(t.isRunning), expected > 1);
+            if (expected > 1 && expected < kMax)
+                QCOMPARE(t.remainingSeconds.get(), expected - 1 + (mode == TimerMode::targetTime ? 3600 : 0));
         }
-        QCOMPARE(r.timer.calculateSeconds(), expected);
-        QCOMPARE(r.timer.formattedDisplay(), display);
-        r.timer.start();
-        QCOMPARE(r.timer.totalSeconds.get(), expected);
-        r.clock.advance(1000);
-        letTick();
-        QCOMPARE(bool(r.timer.isRunning), expected > 1);
-        QVERIFY(r.timer.progress() >= 0.0 && r.timer.progress() <= 1.0);
+    }
+
+    // Berlin is +01:00 in winter, +02:00 in summer; 2026 springs forward on
+    // 29 March, falls back on 25 October.
+    void targetsAcrossDaylightSaving()
+    {
+        static const std::tuple<const char*, int, int, const char*> rows[] = {
+            {"2026-03-29T00:00:00+01:00", 2, 30, "2026-03-29T03:00:00+02:00"},  // in the gap: the next existing time
+            {"2026-03-28T12:00:00+01:00", 11, 0, "2026-03-29T11:00:00+02:00"},  // a short day: not 86400 s
+            {"2026-03-28T03:00:00+01:00", 2, 30, "2026-03-29T03:00:00+02:00"},  // tomorrow's time in the gap
+            {"2026-10-25T00:00:00+02:00", 2, 30, "2026-10-25T02:30:00+02:00"},  // repeated: the first
+        };
+        const QTimeZone berlin("Europe/Berlin");
+        for (const auto& [now, hour, minute, expected] : rows) {
+            const qint64 from = QDateTime::fromString(QString::fromLatin1(now), Qt::ISODate).toMSecsSinceEpoch();
+            const auto got = target_time::nextOccurrence(from, hour, minute, berlin);
+            QCOMPARE(got ? QDateTime::fromMSecsSinceEpoch(*got, berlin).toString(Qt::ISODate) : QString(),
+                     QString::fromLatin1(expected));
+        }
+        QVERIFY(!target_time::nextOccurrence(0, 10, 0, QTimeZone("No/Such_Zone")));
     }
 
     // A one-minute countdown through pause, resume, reset and expiry: each
@@ -101,95 +82,96 @@ private Q_SLOTS:
         static const std::pair<const char*, const char*> steps[] = {
             {"pause", "01:00 idle 0.00 Ready/Start"},
             {"start", "01:00 run 0.00 Counting down/Running"},
-            {"+100", "00:59 run 0.02 Counting down/Running"},
-            {"+14900", "00:45 run 0.25 Counting down/Running"},
+            {"+15000", "00:45 run 0.25 Counting down/Running"},
             {"start", "00:45 run 0.25 Counting down/Running"},
-            {"pause", "00:45 paused 0.25 Paused/Resume"},
             {"pause", "00:45 paused 0.25 Paused/Resume"},
             {"+600000", "00:45 paused 0.25 Paused/Resume"},  // paused time does not count
             {"start", "00:45 run 0.25 Counting down/Running"},
             {"+1100", "00:43 run 0.28 Counting down/Running"},
-            {"pause", "00:43 paused 0.28 Paused/Resume"},
             {"reset", "01:00 idle 0.00 Ready/Start"},
-            {"start", "01:00 run 0.00 Counting down/Running"},  // a new countdown
+            {"start", "01:00 run 0.00 Counting down/Running"},   // a new countdown
             {"+58999", "00:01 run 0.98 Counting down/Running"},  // a whole second still left
             {"+2", "00:00 idle 0.00 Time's up/Start"},
             {"reset", "01:00 idle 0.00 Ready/Start"},
         };
-        Rig r;
-        r.timer.selectedPresetMinutes = 1;
+        EngineRig r;
+        auto& t = r.timer;
+        t.selectedPresetMinutes = 1;
         for (const auto& [action, expected] : steps) {
-            const QString a = QString::fromLatin1(action);
-            if (a == QLatin1String("start"))
-                r.timer.start();
-            else if (a == QLatin1String("pause"))
-                r.timer.pause();
-            else if (a == QLatin1String("reset"))
-                r.timer.reset();
-            else {
-                r.clock.advance(a.toLongLong());
-                letTick();
+            switch (action[0]) {
+            case 's': t.start(); break;
+            case 'p': t.pause(); break;
+            case 'r': t.reset(); break;
+            default: r.clock.advance(QByteArray(action).toLongLong()), letTick();
             }
-            QCOMPARE(state(r), QString::fromUtf8(expected));
+            // The tick timer runs exactly while counting down ("!" if not).
+            const char* run = !t.isRunning ? "idle" : t.isPaused ? "paused" : "run";
+            const bool ticks = t.isTicking() == (t.isRunning && !t.isPaused);
+            QCOMPARE(QStringLiteral("%1 %2%3 %4 %5/%6")
+                         .arg(t.formattedDisplay(), QLatin1String(run), QLatin1String(ticks ? "" : "!"),
+                              QString::number(t.progress(), 'f', 2), t.statusText(), t.startButtonTitle()),
+                     QString::fromUtf8(expected));
         }
     }
 
-    // The five settings as a new process reads them back: what the setters
-    // wrote, defaults for nothing stored, and defaults for values it cannot read.
-    void settingsAfterARestart_data()
+    // Each type of notice at expiry, then one way out of ringing: stop,
+    // reset, the notice's stop action (in Chinese), or a start that skips stop.
+    void expiryAndTheWayOut()
     {
-        QTest::addColumn<QString>("key");  // "" stores nothing, "*" uses every setter
-        QTest::addColumn<QString>("raw");
-        QTest::addColumn<QString>("expected");
-        const QString defaults = QStringLiteral("both system 0 1 1");
-        QTest::newRow("nothing stored") << QString() << QString() << defaults;
-        QTest::newRow("every setter") << "*" << QString() << "desktop dark 1 0 0";
-        QTest::newRow("capitalised type") << TimerManager::notificationTypeKey << "Desktop" << defaults;
-        QTest::newRow("empty theme") << TimerManager::appThemeKey << QString() << defaults;
-        QTest::newRow("number as theme") << TimerManager::appThemeKey << "5" << defaults;
-        QTest::newRow("bool as words") << TimerManager::bringToFrontOnExpireKey << "yes" << defaults;
-        QTest::newRow("list as bool") << TimerManager::showRestartOnExpireKey << "a, b" << defaults;
-    }
-    void settingsAfterARestart()
-    {
-        QFETCH(QString, key);
-        QFETCH(QString, raw);
-        QFETCH(QString, expected);
-        Rig r;
-        const auto settings = [](const TimerManager& t) {
-            return QStringLiteral("%1 %2 %3 %4 %5")
-                .arg(rawValue(t.notificationType()), rawValue(t.appTheme()))
-                .arg(int(t.launchAtLogin()))
-                .arg(int(t.bringToFrontOnExpire()))
-                .arg(int(t.showRestartOnExpire()));
-        };
-        if (key == QLatin1String("*")) {
-            r.timer.setNotificationType(NotificationType::desktop);
-            r.timer.setAppTheme(AppTheme::dark);
-            r.timer.setLaunchAtLogin(true);
-            r.timer.setBringToFrontOnExpire(false);
-            r.timer.setShowRestartOnExpire(false);
-            QCOMPARE(settings(r.timer), expected);
-        } else if (!key.isEmpty()) {
-            // As typed into the file by hand: "a, b" is a list there.
-            QDir().mkpath(QFileInfo(r.home.settingsFile()).absolutePath());
-            QFile f(r.home.settingsFile());
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(QStringLiteral("[General]\n%1=%2\n").arg(key, raw).toUtf8());
-        } else {
-            // Defaults are not written out.
-            for (const QString& k : {TimerManager::notificationTypeKey, TimerManager::appThemeKey,
-                                     TimerManager::launchAtLoginKey, TimerManager::bringToFrontOnExpireKey,
-                                     TimerManager::showRestartOnExpireKey})
-                QVERIFY2(!r.store->contains(k), qPrintable(k));
+        using N = NotificationType;
+        enum Way { none, stop, reset, action, start };
+        // The type, whether to bring the window to the front, and the way out.
+        static const std::tuple<N, bool, Way> rows[] = {
+            {N::desktop, true, stop}, {N::system, true, none}, {N::both, false, reset}, {N::both, true, action},
+            {N::both, true, start}};
+        for (const auto& [type, toFront, way] : rows) {
+            struct Rig : NotificationRig, EngineRig {
+                int fronts = 0;
+                Rig() { timer.setNotificationHelper(&helper); }
+            } r;
+            AppNotificationCenter::defaultCenter().addObserver(AppNotificationCenter::bringToFrontOnExpire, &r.helper,
+                                                               [&r] { ++r.fronts; });
+            r.l10n.setCurrent(way == action ? AppLanguage::chinese : AppLanguage::english);
+            r.timer.setNotificationType(type);
+            r.timer.setBringToFrontOnExpire(toFront);
+            r.expire();
+            const bool rings = type != N::system;
+            const auto loc = [&r](const char* key) { return r.l10n.localized(QString::fromLatin1(key)); };
+            // Plays, the read-out, bring-to-front notices and the status.
+            QCOMPARE(QStringLiteral("%1 %2 %3 %4").arg(r.sound.plays).arg(r.timer.displaySeconds()).arg(r.fronts)
+                         .arg(r.timer.statusText()),
+                     QStringLiteral("%1 %2 %3 %4").arg(int(rings)).arg(int(!rings)).arg(int(toFront))
+                         .arg(loc(rings ? "status.timeup" : "status.ready")));
+            // What the server can show was asked at the start.
+            QTRY_COMPARE(r.server.capabilityQueries, 1);
+            QTRY_COMPARE(r.server.received.size(), size_t(type != N::desktop));
+            // Critical, and with a stop action only while there is an alarm to stop.
+            for (const auto& n : r.server.received)
+                QCOMPARE(QStringList({n.summary, n.body, QString::number(n.hints[QStringLiteral("urgency")].toInt()),
+                                      n.actions.contains(QStringLiteral("ring.stop")) ? "stop" : ""}),
+                         QStringList({loc("notify.finishTitle"), loc("notify.finishBody"), "2", rings ? "stop" : ""}));
+            switch (way) {
+            case stop:  // until then it chimes again every second
+                QTRY_VERIFY_WITH_TIMEOUT(r.sound.plays >= 2, 5000);
+                r.timer.stopRinging();
+                break;
+            case reset: r.timer.reset(); break;
+            case start: r.timer.start(); break;
+            case action: r.server.invokeAction(r.server.received[0].id, QStringLiteral("ring.stop")); break;
+            case none: break;
+            }
+            QTRY_VERIFY(!r.timer.isRinging);
+            // The chime stops; a start runs the same length again; the notice's stop button has nothing left to stop.
+            const bool toIdle = way == reset || way == action;
+            QCOMPARE(QStringLiteral("%1 %2 %3").arg(int(r.timer.isSoundTimerActive())).arg(int(r.timer.isRunning.get()))
+                         .arg(r.timer.totalSeconds.get()),
+                     QStringLiteral("0 %1 %2").arg(int(way == start)).arg(int(!toIdle)));
+            if (toIdle)
+                QTRY_COMPARE(r.server.closed, std::vector<uint>{r.server.received[0].id});
+            // Long enough for a notice that should not have been posted to arrive.
+            QCOMPARE(r.server.received.size(), size_t(type != N::desktop));
+            r.timer.reset();
         }
-        auto again = r.home.openStore();
-        TimerManager next(*again, r.clock, r.l10n);
-        QCOMPARE(settings(next), expected);
-        // Inputs do not survive a restart; the target starts at the clock's time.
-        QCOMPARE(next.mode.get(), TimerMode::preset);
-        QCOMPARE(next.selectedPresetMinutes.get(), 10);
-        QCOMPARE(next.targetHour.get(), 10);
     }
 };
 
