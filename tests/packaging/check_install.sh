@@ -42,10 +42,7 @@ appstreamcli validate --no-net "$root/$metainfo" >/dev/null || fail "metainfo in
 # The launcher's actions, each run as the desktop would, against a private
 # bus: the first starts Lumora, the others reach the instance it started.
 grep -qx 'Actions=start-5;start-25;pause-resume;' "$root/$desktop" || fail "desktop entry lacks its actions"
-action_key() {  # action key -> value
-  awk -v group="[Desktop Action $1]" -v key="$2" '$0 == group { inside = 1; next } /^\[/ { inside = 0 }
-    inside && index($0, key "=") == 1 { print substr($0, length(key) + 2) }' "$root/$desktop"
-}
+action_key() { sed -n "/^\[Desktop Action $1\]/,/^\[Desktop/s/^$2=//p" "$root/$desktop"; }  # action key-regex
 mkdir -p "$work/run" "$work/config" && chmod 700 "$work/run"
 bus=$(dbus-daemon --session --fork --nopidfile --print-address=1 --print-pid=1)
 bus_pid=$(sed -n 2p <<<"$bus")
@@ -56,7 +53,7 @@ lumora_cmd() {
 run_action() {  # action expected-status-line-pattern
   local words status
   read -r -a words <<<"$(action_key "$1" Exec)"
-  [[ -n "$(action_key "$1" Name)" && -n "$(action_key "$1" 'Name[zh_CN]')" && ${words[0]} == lumora ]] ||
+  [[ -n "$(action_key "$1" Name)" && -n "$(action_key "$1" 'Name\[zh_CN\]')" && ${words[0]} == lumora ]] ||
     fail "action $1 runs ${words[*]}, or is not named in both languages"
   lumora_cmd "${words[@]:1}" </dev/null >/dev/null || fail "action $1 (${words[*]}) failed"
   status=$(lumora_cmd status) && [[ "$status" =~ $2 ]] || fail "after action $1 the status is \"$status\""
