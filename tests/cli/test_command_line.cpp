@@ -30,12 +30,9 @@ private Q_SLOTS:
     void commands()
     {
         const char* notRunning = "lumora: Lumora is not running.";
-        const struct {
-            const char *before, *line;
-            int code;
-            const char *output, *after = nullptr;  // after: the state before, and the length it implies
-            qint64 total = -1;
-        } rows[] = {
+        // The state after is the one before, and the total length what the state implies, unless given.
+        const struct { const char *before, *line; int code; const char *output, *after = nullptr; qint64 total = -1; }
+        rows[] = {
             {"absent", "status", 3, notRunning, "idle"}, {"absent", "pause", 3, notRunning, "idle"},
             {"idle", "status", 0, "idle 10:00\n"}, {"running", "status", 0, "running 24:59\n"},
             {"ringing", "status", 0, "ringing\n"},
@@ -48,7 +45,8 @@ private Q_SLOTS:
             {"idle", "start --until 10:00", 0, "", "running", 86'400},  // now is tomorrow
             {"running", "start 5m", 1, "lumora: A countdown is running; pause or reset it first."},
             {"paused", "start 5m", 1, "lumora: A countdown is paused; resume or reset it first."},
-            {"idle", "start abc", 1, "lumora: \"abc\" is not a length"}, {"idle", "start", 1, "lumora: start takes one"},
+            {"idle", "start abc", 1, "lumora: \"abc\" is not a length"},
+            {"idle", "start", 1, "lumora: start takes one"},
             {"running", "pause", 0, "", "paused"}, {"idle", "pause", 1, "lumora: No countdown is running."},
             {"paused", "resume", 0, "", "running"}, {"running", "resume", 1, "lumora: No countdown is paused."},
             {"running", "toggle", 0, "", "paused"}, {"paused", "toggle", 0, "", "running"},
@@ -70,11 +68,11 @@ private Q_SLOTS:
             const QString out = QString::fromUtf8(p.readAllStandardOutput());
             const QString err = QString::fromUtf8(p.readAllStandardError());
             // Success writes only to stdout; a failure one line to stderr, starting with the row's text.
-            const QString seen = row.code == 0 ? out + '|' + err
-                                               : (err.startsWith(wanted) && err.count('\n') == 1 ? wanted : err) + '|' + out;
+            const bool oneLine = err.startsWith(wanted) && err.count('\n') == 1;
+            const QString seen = row.code == 0 ? out + '|' + err : (oneLine ? wanted : err) + '|' + out;
             const auto line = [&row](int code, const QString& text, const QString& after, qint64 length) {
-                return QStringLiteral("%1 in %2: %3, \"%4\", %5 %6").arg(row.line, row.before).arg(code).arg(text, after)
-                    .arg(length);
+                return QStringLiteral("%1 in %2: %3, \"%4\", %5 %6")
+                    .arg(row.line, row.before, QString::number(code), text, after, QString::number(length));
             };
             QCOMPARE(line(p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, seen, rig.timerInterface->state(),
                           rig.timer.totalSeconds.get()),

@@ -18,7 +18,8 @@ class BusHost final : public QObject, public QDBusContext {
 };
 
 struct TimerBusRig : EngineRig {
-    static inline const QString appId = QStringLiteral("org.lumora.Lumora"), path = QStringLiteral("/org/lumora/Lumora");
+    static inline const QString appId = QStringLiteral("org.lumora.Lumora");
+    static inline const QString path = QStringLiteral("/org/lumora/Lumora");
     PrivateBus bus;
     QDBusConnection service = bus.connect(QStringLiteral("instance")), client = bus.connect(QStringLiteral("client"));
     BusHost host;

@@ -10,7 +10,7 @@ work=$(mktemp -d)
 bus_pid= instance_pid=
 stop_all() {
   # The instance ends before its config folder goes.
-  if [[ -n "$instance_pid" ]] && kill "$instance_pid" 2>/dev/null; then timeout 30 tail --pid="$instance_pid" -f /dev/null; fi
+  [[ -n $instance_pid ]] && kill "$instance_pid" 2>/dev/null && timeout 30 tail --pid="$instance_pid" -f /dev/null || true
   kill $bus_pid 2>/dev/null || true
   rm -rf "$work"
 }
@@ -28,14 +28,14 @@ for s in 16 24 32 48 64 128 256 512; do expected+=("share/icons/hicolor/${s}x$s/
 # executable starts without Qt Multimedia or Qt Network.
 chime=$(cd "$root" && find lib -name lumora-chime.so)
 network=$(cd "$root" && find lib -name lumora-network.so)
-[[ -n "$chime" && "$(dirname "$network")" == "$(dirname "$chime")" ]] || fail "the chime and network modules: $chime $network"
+[[ -n "$chime" && "$(dirname "$network")" == "$(dirname "$chime")" ]] || fail "modules: $chime $network"
 expected+=("$chime" "$network")
 for f in "${expected[@]}"; do [[ -s "$root/$f" ]] || fail "missing $f"; done
-! readelf -d "$root/bin/lumora" | grep -qE 'NEEDED.*libQt6(Multimedia|Network)' || fail "bin/lumora links Qt Multimedia or Network"
+! readelf -d "$root/bin/lumora" | grep -qE 'NEEDED.*libQt6(Multimedia|Network)' || fail "bin/lumora links them"
 out=$(QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME="$work/config" DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent \
         timeout -s TERM 2 "$root/bin/lumora" 2>&1 || true)
 ! grep -q "chime could not be loaded" <<<"$out" || fail "the installed executable does not find its chime: $out"
-file "$root/share/icons/hicolor/48x48/apps/org.lumora.Lumora.png" | grep -q "48 x 48" || fail "icon 48 has the wrong size"
+file "$root/share/icons/hicolor/48x48/apps/org.lumora.Lumora.png" | grep -q "48 x 48" || fail "icon size"
 desktop-file-validate "$root/$desktop" || fail "desktop entry invalid"
 appstreamcli validate --no-net "$root/$metainfo" >/dev/null || fail "metainfo invalid"
 

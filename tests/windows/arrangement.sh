@@ -30,20 +30,17 @@ case $kind in
   x11 | openbox)
     # Xvfb picks a free display itself and tells its number.
     mkfifo "$work/display"
-    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-    pids+=($!)
+    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 & pids+=($!)
     read -r -t 60 n <"$work/display"
     export DISPLAY=":$n" QT_QPA_PLATFORM=xcb
     if [[ $kind == openbox ]]; then
-      openbox --sm-disable >/dev/null 2>&1 &
-      pids+=($!)
+      openbox --sm-disable >/dev/null 2>&1 & pids+=($!)
       wait_for sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"'
     fi
     ;;
   mutter)
     mutter --headless --wayland --no-x11 --virtual-monitor 1280x800 --wayland-display=lumora-test \
-      >"$work/mutter.log" 2>&1 &
-    pids+=($!)
+      >"$work/mutter.log" 2>&1 & pids+=($!)
     wait_for test -S "$XDG_RUNTIME_DIR/lumora-test"
     # Full stacks, so what the Wayland libraries leave at exit is recognised
     # as theirs and suppressed; anything of ours is still reported.
@@ -54,8 +51,7 @@ esac
 
 if [[ $pulse == yes ]]; then
   pulseaudio --daemonize=no --exit-idle-time=-1 --disallow-exit -n -L module-null-sink \
-    -L "module-native-protocol-unix auth-anonymous=1" -L module-always-sink >"$work/pulse.log" 2>&1 &
-  pids+=($!)
+    -L "module-native-protocol-unix auth-anonymous=1" -L module-always-sink >"$work/pulse.log" 2>&1 & pids+=($!)
   wait_for test -S "$XDG_RUNTIME_DIR/pulse/native"
 fi
 "$@"

@@ -25,9 +25,8 @@ if [[ -S $XDG_RUNTIME_DIR/pulse/native ]]; then
   # It rings every second; each chime is a stream while it plays.
   wait_for 60 sh -c 'pactl list sink-inputs | grep -q "^Sink Input"' || fail "no stream in the mixer"
   streams=$(pactl list sink-inputs)
-  for property in 'application.name = "Lumora"' 'application.icon_name = "org.lumora.Lumora"' 'media.role = "event"'; do
-    grep -qF "$property" <<<"$streams" || fail "the stream lacks $property: $streams"
-  done
+  for p in 'application.name = "Lumora"' 'application.icon_name = "org.lumora.Lumora"' 'media.role = "event"'; do
+    grep -qF "$p" <<<"$streams" || fail "the stream lacks $p: $streams"; done
 else
   sleep 2.5  # a few chimes, or beeps, after the module loaded
 fi
