@@ -9,7 +9,7 @@
 # changes, and the ringing card's alert, focus and the controls it covers.
 #
 # Usage: atspi_walk.py LUMORA_EXECUTABLE SOURCE_DIR
-import os, shutil, subprocess, sys, tempfile, time  # noqa: E401
+import os, pathlib, shutil, subprocess, sys, tempfile, time  # noqa: E401
 import xml.etree.ElementTree as ET
 
 import gi
@@ -33,17 +33,14 @@ def spawn(args, **kw):
 
 
 def pump(seconds):
-    end_at, ctx = time.monotonic() + seconds, GLib.MainContext.default()
+    end_at = time.monotonic() + seconds
     while time.monotonic() < end_at:
-        while ctx.pending():
-            ctx.iteration(False)
-        time.sleep(0.02)
+        GLib.MainContext.default().iteration(False) or time.sleep(0.02)
 
 
 def wait_for(predicate, seconds):
     for _ in range(seconds * 10):
-        found = predicate()
-        if found:
+        if found := predicate():
             return found
         pump(0.1)
 
@@ -84,8 +81,7 @@ def run(language, table):
     print("-- " + language, flush=True)
     home = os.path.join(tmp, language)
     os.makedirs(os.path.join(home, "lumora"))
-    with open(os.path.join(home, "lumora", "lumora.conf"), "w") as f:
-        f.write("[General]\nappLanguage=%s\nnotificationType=desktop\n" % language)
+    pathlib.Path(home, "lumora", "lumora.conf").write_text("[General]\nappLanguage=%s\nnotificationType=desktop\n" % language)
     app_proc = spawn([EXE], env=dict(os.environ, XDG_CONFIG_HOME=home, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
                                      QT_ACCESSIBILITY="1"))
 

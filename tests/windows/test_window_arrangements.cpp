@@ -167,7 +167,6 @@ int main(int argc, char** argv)
         return app.exec();
     }
     TestWindowArrangements test;
-    QTEST_SET_MAIN_SOURCE_PATH
     return QTest::qExec(&test, argc, argv);
 }
 
