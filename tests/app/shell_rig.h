@@ -4,21 +4,18 @@
 #include "app/lumora_app.h"
 #include "app/main_window.h"
 #include "fake_tray_backend.h"
-#include "localization/localization_manager.h"
 #include "platform/defaults_store.h"
 #include "platform/status_item.h"
-#include "support/fake_clock.h"
-#include "support/test_env.h"
-#include "timer/timer_manager.h"
+#include "support/engine_rig.h"
 
 #include <QApplication>
 #include <QMenuBar>
 #include <QSignalSpy>
 #include <QTest>
 
-// The whole shell on test services: a private config home, a fake clock and
-// a tray that records what it is told.
-struct ShellRig {
+// The whole shell on the engine rig's private config home, fake clock and
+// counting sound, with a tray that records what it is told.
+struct ShellRig : EngineRig {
     explicit ShellRig(bool trayAvailable = true)
         : ShellRig([this, trayAvailable] { return std::unique_ptr<TrayBackend>(tray = new FakeTrayBackend(trayAvailable)); })
     {
@@ -65,11 +62,6 @@ struct ShellRig {
     // The main menu's top-level menu with that position.
     QMenu* topMenu(int index) const { return window().mainMenu()->actions().at(index)->menu(); }
 
-    TempConfigHome home;
-    std::unique_ptr<DefaultsStore> store = home.openStore();
-    FakeClock clock;
-    LocalizationManager l10n{*store, {QStringLiteral("en-US")}};
-    TimerManager timer{*store, clock, l10n};
     FakeTrayBackend* tray = nullptr;
     std::unique_ptr<LumoraApp> app;
 };
