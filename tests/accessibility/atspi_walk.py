@@ -27,11 +27,6 @@ def texts(language_file):
     return {m.get("id"): m.findtext("translation") or m.findtext("source") or "" for m in root.iter("message")}
 
 
-def spawn(args, **kw):
-    children.append(subprocess.Popen(args, **kw))
-    return children[-1]
-
-
 def pump(seconds):
     end_at = time.monotonic() + seconds
     while time.monotonic() < end_at:
@@ -81,9 +76,11 @@ def run(language, table):
     print("-- " + language, flush=True)
     home = os.path.join(tmp, language)
     os.makedirs(os.path.join(home, "lumora"))
-    pathlib.Path(home, "lumora", "lumora.conf").write_text("[General]\nappLanguage=%s\nnotificationType=desktop\n" % language)
-    app_proc = spawn([EXE], env=dict(os.environ, XDG_CONFIG_HOME=home, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
-                                     QT_ACCESSIBILITY="1"))
+    pathlib.Path(home, "lumora", "lumora.conf").write_text(
+        "[General]\nappLanguage=%s\nnotificationType=desktop\n" % language)
+    app_proc = subprocess.Popen([EXE], env=dict(os.environ, XDG_CONFIG_HOME=home, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
+                                                QT_ACCESSIBILITY="1"))
+    children.append(app_proc)
 
     def named(nodes, role, key):
         return find(nodes, role, table[key])[0]
@@ -173,7 +170,7 @@ def run(language, table):
     assert app_proc.wait(60) == 0, "exit status %d" % app_proc.returncode
 
 try:
-    spawn(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"])
+    children.append(subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"]))
     subprocess.run(["gdbus", "wait", "--session", "--timeout", "20", "org.a11y.Bus"], check=True)
     Atspi.init()
     run("english", texts("lumora_en.ts"))

@@ -24,12 +24,11 @@ constexpr char coverFlag[] = "--cover";
 bool realClick(const QWidget* widget)
 {
     const QPoint at = widget->mapToGlobal(widget->rect().center());
-    const auto move = [](QPoint to) {
-        return QStringList{"mousemove", "--sync", QString::number(to.x()), QString::number(to.y())};
-    };
+    const QString x = QString::number(at.x()), y = QString::number(at.y());
     // xdotool's --sync waits for the pointer to move, which it never does
     // when it is already there: step off the spot first.
-    return QProcess::execute("xdotool", move(at + QPoint(1, 0)) + move(at) + QStringList{"click", "1"}) == 0;
+    return QProcess::execute("xdotool", {"mousemove", "--sync", QString::number(at.x() + 1), y, "mousemove", "--sync",
+                                        x, y, "click", "1"}) == 0;
 }
 
 // How far the window's centre is from `centre`; the frame a window manager
@@ -40,15 +39,6 @@ int offCentre(const QWidget& window, QPoint centre)
     return qMax(0, (window.frameGeometry().center() - centre).manhattanLength() - frame);
 }
 
-// The functions field of a window's _MOTIF_WM_HINTS, as xprop reads it:
-// "_MOTIF_WM_HINTS(_MOTIF_WM_HINTS) = 0x3, 0x24, 0x3a, 0x0, 0x0".
-QString motifFunctions(const QWidget& window)
-{
-    QProcess xprop;
-    xprop.start("xprop", {"-id", QString::number(window.winId()), "_MOTIF_WM_HINTS"});
-    xprop.waitForFinished();
-    return QString::fromLatin1(xprop.readAllStandardOutput()).section(',', 1, 1).trimmed();
-}
 }  // namespace
 
 class TestWindowArrangements : public QObject {
@@ -122,11 +112,16 @@ private Q_SLOTS:
                 rig.window().move(area.topLeft() + QPoint(100, 80));
                 QTRY_COMPARE(rig.window().pos(), area.topLeft() + QPoint(100, 80));
                 rig.delegate().showAbout();
-                QVERIFY(QTest::qWaitForWindowExposed(rig.delegate().aboutWindow()));
-                QTRY_VERIFY(offCentre(*rig.delegate().aboutWindow(), rig.window().frameGeometry().center()) <= 2);
+                AboutWindow* about = rig.delegate().aboutWindow();
+                QVERIFY(QTest::qWaitForWindowExposed(about));
+                QTRY_VERIFY(offCentre(*about, rig.window().frameGeometry().center()) <= 2);
                 // Its fixed size and lone close button, as the window manager
-                // reads them: moving and closing (0x4 | 0x20), nothing else.
-                QCOMPARE(motifFunctions(*rig.delegate().aboutWindow()), QStringLiteral("0x24"));
+                // reads them: the functions field of _MOTIF_WM_HINTS ("= 0x3,
+                // 0x24, ...") offers moving and closing (0x4 | 0x20), nothing else.
+                QProcess xprop;
+                xprop.start("xprop", {"-id", QString::number(about->winId()), "_MOTIF_WM_HINTS"});
+                QVERIFY(xprop.waitForFinished());
+                QCOMPARE(QString::fromLatin1(xprop.readAllStandardOutput()).section(',', 1, 1).trimmed(), "0x24");
             } else if (step == QLatin1String("hide")) {
                 rig.window().hide();
             } else if (step == QLatin1String("update")) {
