@@ -57,7 +57,7 @@ private Q_SLOTS:
             {"idle", "--version", 0, "lumora 0.1.0\n"}};
         for (const auto& row : rows) {
             TimerBusRig rig;
-                rig.enter(QString::fromLatin1(row.before));
+            rig.enter(QString::fromLatin1(row.before));
             QProcess p;
             startLumora(p, rig, QString::fromLatin1(row.line).split(QLatin1Char(' ')));
             QVERIFY(QTest::qWaitFor([&p] { return p.state() == QProcess::NotRunning; }, 60'000));
