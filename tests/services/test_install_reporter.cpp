@@ -43,6 +43,8 @@ class TestInstallReporter : public QObject {
 private Q_SLOTS:
     void initTestCase() { http::useModuleAt({QStringLiteral(LUMORA_NETWORK_MODULE)}); }
 
+    // The install id: the hash of the first usable machine-id file, else of
+    // the host and login names.
     void fingerprint_data()
     {
         QTest::addColumn<QByteArrayList>("files");
