@@ -73,7 +73,6 @@ def listen(event, callback):
 
 
 def run(language, table):
-    print("-- " + language, flush=True)
     home = os.path.join(tmp, language)
     os.makedirs(os.path.join(home, "lumora"))
     pathlib.Path(home, "lumora", "lumora.conf").write_text(

@@ -55,7 +55,8 @@ private Q_SLOTS:
         const QStringList rows = QGuiApplication::platformName() == QLatin1String("xcb")
             ? QStringList{"open expire stop", "open traySettings expire stop", "open secondLaunch expire stop",
                           "open trayClick trayClick expire stop", "open minimise secondLaunch expire stop",
-                          "expire gear traySettings stop", "expire secondLaunch stop", "about hide update"}
+                          "expire gear traySettings stop", "expire secondLaunch stop", "quiet open expire stop",
+                          "about hide update"}
             : QStringList{"focused cover unfocused expire focused", "focused minimise unfocused expire focused",
                           "focused cover unfocused secondLaunch focused",
                           "focused minimise unfocused secondLaunch focused"};
@@ -92,8 +93,13 @@ private Q_SLOTS:
             } else if (step == QLatin1String("traySettings")) {
                 rig.delegate().statusItem()->menu()->actions().at(0)->trigger();
             } else if (step == QLatin1String("secondLaunch")) {
-                // What a second launch without a launcher's token asks for.
+                // What a second launch without a launcher's token asks for;
+                // the popover closes before the raise.
                 rig.delegate().bringWindowToFrontWith(QString());
+                QVERIFY(!popover->isOpen());
+            } else if (step == QLatin1String("quiet")) {
+                // The alarm alone, without a raise, must close the popover too.
+                rig.timer.setBringToFrontOnExpire(false);
             } else if (step == QLatin1String("minimise")) {
                 rig.window().showMinimized();
                 QTRY_VERIFY(!popover->isOpen());
