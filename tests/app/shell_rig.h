@@ -17,7 +17,9 @@
 // counting sound, with a tray that records what it is told.
 struct ShellRig : EngineRig {
     explicit ShellRig(bool trayAvailable = true)
-        : ShellRig([this, trayAvailable] { return std::unique_ptr<TrayBackend>(tray = new FakeTrayBackend(trayAvailable)); })
+        : ShellRig([this, trayAvailable] {
+              return std::unique_ptr<TrayBackend>(tray = new FakeTrayBackend(trayAvailable));
+          })
     {
     }
 

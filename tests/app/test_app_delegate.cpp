@@ -80,10 +80,10 @@ private Q_SLOTS:
                 ShellRig::settle();
                 QVERIFY(oldMenu.isNull());
                 QCOMPARE(w.findChildren<QMenuBar*>().size(), 1);
-                QCOMPARE(std::ranges::count_if(QApplication::topLevelWidgets(),
-                                               [](QWidget* m) { return m->objectName() == QLatin1String("StatusMenu"); }),
-                         1);
-                QStringList seen{rig.tray->title, describe(w.mainMenu()), describe(rig.topMenu(0)->actions().at(1)->menu())};
+                const auto isStatusMenu = [](QWidget* m) { return m->objectName() == QLatin1String("StatusMenu"); };
+                QCOMPARE(std::ranges::count_if(QApplication::topLevelWidgets(), isStatusMenu), 1);
+                QStringList seen{rig.tray->title, describe(w.mainMenu()),
+                                 describe(rig.topMenu(0)->actions().at(1)->menu())};
                 for (int i = 0; i < 3; ++i) {
                     seen << describe(rig.topMenu(i));
                     for (QAction* a : rig.topMenu(i)->actions())

@@ -6,8 +6,6 @@
 #include <QFontMetrics>
 #include <QTest>
 
-using namespace Qt::StringLiterals;
-
 class TestFontWarmUp : public QObject {
     Q_OBJECT
 
@@ -15,7 +13,8 @@ class TestFontWarmUp : public QObject {
     {
         QList<int> widths;
         for (int size : {8, 10, 12, 30})
-            widths << QFontMetrics(QFont(QGuiApplication::font().family(), size)).horizontalAdvance(u"00:00 重置 Reset"_s);
+            widths << QFontMetrics(QFont(QGuiApplication::font().family(), size))
+                          .horizontalAdvance(QStringLiteral("00:00 重置 Reset"));
         return widths;
     }
 
