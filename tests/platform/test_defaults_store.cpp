@@ -112,7 +112,7 @@ private Q_SLOTS:
             {{}, "text", light, true},
             {{}, "fresh", dark, true},
             {{}, "text", removed, true},
-            {"[General]\ntext=light\n", "text", dark, true},
+            {"[General]\ntext=light\n", "text", dark, true},  // edited by hand since it was read
             {"\n", "text", dark, true},  // emptied
         };
         enum Way { straight, committed, closed, discarded };
