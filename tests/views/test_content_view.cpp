@@ -8,8 +8,8 @@
 #include "views/custom_stepper_field.h"
 #include "views/flat_button.h"
 #include "views/mode_selector.h"
-#include "views/settings_popover.h"
 #include "views/number_field.h"
+#include "views/settings_popover.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -128,9 +128,9 @@ private Q_SLOTS:
     }
 
     // The settings panel opens under the gear and takes the keyboard; its
-    // choices are radio groups; the About window is a frame named as people know the
-    // application and closes on Escape and Ctrl+W. The main window's
-    // shortcuts (Ctrl+Q among them) work from both.
+    // choices are radio groups. The About window is a frame named as people
+    // know the application and closes on Escape and Ctrl+W. The main
+    // window's shortcuts (Ctrl+Q among them) work from both.
     void panelAndAboutKeys()
     {
         ViewRig r;

@@ -82,7 +82,7 @@ private Q_SLOTS:
         QTEST(shown.join(QLatin1Char(' ')), "shown");
         if (steps.contains(QLatin1String("preset.60")))
             QCOMPARE(r.timer.selectedPresetMinutes.get(), qint64(60));
-        // The primary button (red while it rings) tells start, continue and stop apart.
+        // The primary button tells start, continue and stop apart.
         QCOMPARE(c->primaryButton()->text(),
                  r.timer.isRinging ? r.l10n.localized("control.stopRinging") : r.timer.startButtonTitle());
         // The bell pulses within its peak, and rests once the ringing ends.
