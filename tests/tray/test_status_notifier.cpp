@@ -128,8 +128,6 @@ private Q_SLOTS:
         QCOMPARE(items.size(), 1);
         QCOMPARE(items.at(0).properties, (QVariantMap{{"label", "Settings…"}}));
         QVERIFY(isError(panel.menuCall("GetLayout", {999, -1, QStringList{}})));
-        // Only the exported interfaces answer: nothing of the QObject behind them.
-        QVERIFY(isError(panel.call(StatusNotifierBackend::itemPath, "org.qtproject.Qt.QObject", "deleteLater")));
     }
 
     // Opening and hovering an entry run nothing; a click runs it once, alone
