@@ -28,9 +28,12 @@ pids+=("$(sed -n 2p <<<"$bus")")
 
 case $kind in
   x11 | openbox)
-    # Xvfb picks a free display itself and tells its number.
+    # Xvfb picks a free display itself and tells its number. Without
+    # -noreset the server resets when its last client leaves, and a client
+    # connecting just then (openbox after an early xprop, Lumora after the
+    # accessibility bus launcher) is refused.
     mkfifo "$work/display"
-    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 & pids+=($!)
+    Xvfb -displayfd 3 -noreset -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 & pids+=($!)
     read -r -t 60 n <"$work/display"
     export DISPLAY=":$n" QT_QPA_PLATFORM=xcb
     if [[ $kind == openbox ]]; then
