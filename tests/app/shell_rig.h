@@ -42,15 +42,6 @@ struct ShellRig : EngineRig {
         settle();
     }
 
-    // Runs queued deliveries and deferred deletions until nothing is left.
-    static void settle()
-    {
-        for (int i = 0; i < 4; ++i) {
-            QCoreApplication::processEvents();
-            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        }
-    }
-
     // A one-second custom countdown that rings in the window only, bringing
     // the window forward or not: start it, then advance the clock past it.
     void armAlarm(bool bringToFront)

@@ -4,8 +4,6 @@
 #include "platform/defaults_store.h"
 #include "support/test_env.h"
 
-#include <QDir>
-#include <QFile>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -56,11 +54,8 @@ private Q_SLOTS:
             {"[General]\nappLanguage=system\n", "system", "重置", false}};
         for (const auto& [file, stored, reset, rewritten] : rows) {
             TempConfigHome home;
-            if (!file.isEmpty()) {
-                QDir().mkpath(home.path() + QStringLiteral("/lumora"));
-                QFile f(home.settingsFile());
-                QVERIFY(f.open(QIODevice::WriteOnly) && f.write(file) == file.size());
-            }
+            if (!file.isEmpty())
+                writeFile(home.settingsFile(), file);
             const quint64 before = fileIdentity(home.settingsFile());
             auto store = home.openStore();
             LocalizationManager l10n(*store, {QStringLiteral("zh-CN")});

@@ -7,16 +7,6 @@
 #include <QTest>
 #include <sys/stat.h>
 
-namespace {
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
-}  // namespace
-
 class TestDefaultsStore : public QObject {
     Q_OBJECT
 private Q_SLOTS:

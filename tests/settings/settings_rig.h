@@ -9,7 +9,6 @@
 #include "views/theme.h"
 
 #include <QApplication>
-#include <QFile>
 
 // The settings panel on a private config home, a fake clock, a theme of its
 // own (no desktop preference) and the real autostart entry.
@@ -27,18 +26,6 @@ struct SettingsRig : EngineRig {
                                               SettingsServices{&theme, &loginItem, [this] { ++updateChecks; }});
         view->show();
         settle();
-    }
-
-    static void settle()
-    {
-        for (int i = 0; i < 3; ++i)
-            QCoreApplication::processEvents();
-    }
-
-    static QByteArray readAll(const QString& path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
     Theme theme{nullptr};

@@ -17,14 +17,6 @@
 #include <sys/stat.h>
 
 namespace {
-// `bytes` at `path`, in folders made for it.
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
-}
-
 // What `action` prints to standard output. Qt's test log keeps the stream
 // it started with, so only the program's own lines are caught.
 QString printedBy(const std::function<void()>& action)
@@ -115,7 +107,7 @@ private Q_SLOTS:
         const QString entry = folder + QStringLiteral("/lumora.desktop");
         prepare(folder);
         const bool symlinked = QFileInfo(folder).isSymLink();
-        const QByteArray before = r.readAll(entry);
+        const QByteArray before = readFile(entry);
         const QRegularExpression failureLine(QStringLiteral("^%1[^\n]{5,}\n\\z").arg(
             QRegularExpression::escape(QString::fromUtf8(SettingsView::loginItemFailure))));
         for (const bool on : {!startOn, startOn}) {
@@ -131,11 +123,11 @@ private Q_SLOTS:
             QCOMPARE(r.home.openStore()->readBool(TimerManager::launchAtLoginKey, !now), now);
             if (fails) {
                 QVERIFY2(failureLine.match(printed).hasMatch(), qPrintable(printed));
-                QCOMPARE(r.readAll(entry), before);
+                QCOMPARE(readFile(entry), before);
                 return;
             }
             QCOMPARE(printed, QString());
-            QCOMPARE(r.readAll(entry), on ? XdgAutostart::entryFor(QStringLiteral("/usr/bin/lumora")) : QByteArray());
+            QCOMPARE(readFile(entry), on ? XdgAutostart::entryFor(QStringLiteral("/usr/bin/lumora")) : QByteArray());
             QCOMPARE(QFileInfo(folder).isSymLink(), symlinked);
         }
     }
@@ -152,7 +144,7 @@ private Q_SLOTS:
             {QStringLiteral("/opt/计时/lumora"), QStringLiteral("\"/opt/计时/lumora\"").toUtf8()}};
         for (const auto& [program, exec] : rows) {
             XdgAutostart(program).setRegistered(true, {});
-            const QByteArray entry = SettingsRig::readAll(XdgAutostart::entryPath());
+            const QByteArray entry = readFile(XdgAutostart::entryPath());
             QVERIFY2(entry.contains("\nExec=" + exec + "\n"), entry.constData());
             QCOMPARE(QProcess::execute(QStringLiteral("desktop-file-validate"), {XdgAutostart::entryPath()}), 0);
         }

@@ -87,7 +87,7 @@ private Q_SLOTS:
     {
         SettingsRig r;
         QVERIFY(QTest::qWaitForWindowExposed(r.view.get()));
-        const QByteArray before = r.readAll(r.home.settingsFile());
+        const QByteArray before = readFile(r.home.settingsFile());
         // One click each, so that two flips cannot hide each other.
         QTest::mouseClick(r.view->launchRow(), Qt::LeftButton, {}, QPoint(60, 20));
         QTest::mouseClick(r.view->bringToFrontRow(), Qt::LeftButton, {}, QPoint(240, 20));
@@ -101,7 +101,7 @@ private Q_SLOTS:
         QTest::mouseClick(r.view->closeButton(), Qt::LeftButton);
         QTest::mouseClick(r.view->updateRow(), Qt::LeftButton);
         QCOMPARE(std::pair(r.dismissed, r.updateChecks), std::pair(1, 1));
-        QCOMPARE(r.readAll(r.home.settingsFile()), before);
+        QCOMPARE(readFile(r.home.settingsFile()), before);
 
         const auto written = [&r](const QString& key, const char* value) {
             r.settle();

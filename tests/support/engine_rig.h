@@ -30,6 +30,16 @@ struct EngineRig {
     {
         timer.mode = TimerMode::targetTime, timer.targetHour = hour, timer.targetMinute = minute, timer.start();
     }
+    // Runs queued deliveries, redraws and deferred deletions until nothing
+    // is left.
+    static void settle()
+    {
+        for (int i = 0; i < 4; ++i) {
+            QCoreApplication::processEvents();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+    }
+
     // A one-second countdown run out on the fake clock.
     void expire()
     {

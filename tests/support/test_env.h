@@ -70,6 +70,11 @@ private:
     void (*savedHandler_)(int) = nullptr;
 };
 
+// `bytes` at `path`, in folders made for it.
+void writeFile(const QString& path, const QByteArray& bytes);
+// What the file at `path` holds; empty when it cannot be read.
+QByteArray readFile(const QString& path);
+
 // The file's inode, 0 when there is none: a write that replaces a file
 // atomically (QSaveFile, QSettings) gives it a new one.
 quint64 fileIdentity(const QString& path);

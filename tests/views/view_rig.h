@@ -19,13 +19,6 @@ struct ViewRig : EngineRig {
         settle();
     }
 
-    // Lets queued redraws and deferred work run.
-    static void settle()
-    {
-        for (int i = 0; i < 3; ++i)
-            QCoreApplication::processEvents();
-    }
-
     // Shown, exposed and holding the keyboard, as a user's window is.
     bool activate()
     {
