@@ -15,9 +15,14 @@ work=$(mktemp -d)
 pids=()
 stop() { kill "${pids[@]}" 2>/dev/null || true; wait "${pids[@]}" 2>/dev/null || true; rm -rf "$work"; }
 trap stop EXIT
-# Waits for `ARGS` to succeed, giving up after a minute: on a loaded
-# machine mutter and the sound server take many seconds to come up.
-wait_for() { for _ in $(seq 600); do "$@" && return 0; sleep 0.1; done; echo "gave up waiting for: $*" >&2; return 1; }
+# wait_for SECONDS ARGS...: waits for ARGS to succeed. On a loaded machine
+# under a sanitizer, servers and Lumora take many seconds to come up; the
+# command run here waits with it too.
+wait_for() {
+  local n=$(($1 * 10)); shift
+  until "$@"; do ((n-- > 0)) || { echo "gave up waiting for: $*" >&2; return 1; }; sleep 0.1; done
+}
+export -f wait_for
 
 export HOME=$work/home XDG_RUNTIME_DIR=$work/run
 mkdir -p "$HOME" && mkdir -m 700 "$XDG_RUNTIME_DIR"
@@ -38,13 +43,13 @@ case $kind in
     export DISPLAY=":$n" QT_QPA_PLATFORM=xcb
     if [[ $kind == openbox ]]; then
       openbox --sm-disable >/dev/null 2>&1 & pids+=($!)
-      wait_for sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"'
+      wait_for 60 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"'
     fi
     ;;
   mutter)
     mutter --headless --wayland --no-x11 --virtual-monitor 1280x800 --wayland-display=lumora-test \
       >"$work/mutter.log" 2>&1 & pids+=($!)
-    wait_for test -S "$XDG_RUNTIME_DIR/lumora-test"
+    wait_for 60 test -S "$XDG_RUNTIME_DIR/lumora-test"
     # Full stacks, so what the Wayland libraries leave at exit is recognised
     # as theirs and suppressed; anything of ours is still reported.
     export WAYLAND_DISPLAY=lumora-test QT_QPA_PLATFORM=wayland \
@@ -55,6 +60,6 @@ esac
 if [[ $pulse == yes ]]; then
   pulseaudio --daemonize=no --exit-idle-time=-1 --disallow-exit -n -L module-null-sink \
     -L "module-native-protocol-unix auth-anonymous=1" -L module-always-sink >"$work/pulse.log" 2>&1 & pids+=($!)
-  wait_for test -S "$XDG_RUNTIME_DIR/pulse/native"
+  wait_for 60 test -S "$XDG_RUNTIME_DIR/pulse/native"
 fi
 "$@"

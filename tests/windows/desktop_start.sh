@@ -4,14 +4,12 @@
 # nothing on standard error, exits cleanly and leaves a whole settings file;
 # where a sound server runs, the mixer lists the alarm under Lumora's name
 # and icon with the event role.
-#   desktop_start.sh LUMORA_EXECUTABLE
+#   arrangement.sh KIND... -- desktop_start.sh LUMORA_EXECUTABLE
+# (arrangement.sh also lends it wait_for)
 set -euo pipefail
 work=$(mktemp -d)
 trap 'kill ${pid:-} 2>/dev/null || true; rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
-# Waits up to $1 seconds for the rest to succeed: under a sanitizer on a
-# loaded machine start-up and exit take tens of seconds.
-wait_for() { local n=$(($1 * 10)); shift; until "$@"; do ((n-- > 0)) || return 1; sleep 0.1; done; }
 
 # Only the user's own logging rules may silence anything here.
 env -u QT_LOGGING_RULES XDG_CONFIG_HOME="$work" LUMORA_BENCH_MARKS=1 LUMORA_BENCH_COUNTDOWN=1 "$1" \
