@@ -22,9 +22,11 @@ QDBusMessage PanelHost::call(const QString& path, const QString& interface, cons
     return pending.reply();
 }
 
-DBusMenuLayoutItem PanelHost::layout()
+DBusMenuLayoutItem PanelHost::layout(uint* revision)
 {
     const QDBusMessage reply = menuCall(QStringLiteral("GetLayout"), {0, -1, QStringList{}});
+    if (revision)
+        *revision = reply.arguments().value(0).toUInt();
     return qdbus_cast<DBusMenuLayoutItem>(reply.arguments().value(1));
 }
 

@@ -33,8 +33,8 @@ public:
     {
         return menuCall(QStringLiteral("Event"), {id, event, QVariant::fromValue(QDBusVariant(0)), 0u});
     }
-    // The whole menu, every property.
-    DBusMenuLayoutItem layout();
+    // The whole menu, every property; its revision into `revision` if given.
+    DBusMenuLayoutItem layout(uint* revision = nullptr);
     // Properties.Get; an error gives an invalid QVariant.
     QVariant itemProperty(const QString& name);
 
